@@ -1,0 +1,79 @@
+#include "controller/shell/brix7_dlg.h"
+
+#include <cstring>
+
+#include "controller/shell/gbk_text.h"
+
+Cbrix7Dlg::Cbrix7Dlg(platform::Env* env)
+    : CDialog(env, kTemplateId),
+      m_hIcon(env->LoadIconResource(platform::kIconApp)),
+      m_hIconIdle(0),
+      m_hIconRunning(env->LoadIconResource(platform::kIconRunning)),
+      m_hIconWarning(env->LoadIconResource(platform::kIconWarning)),
+      m_hIconUnregistered(0) {
+  // The order of loading is 128, 129, 130, 131, 134, whatever the order of
+  // declaration.
+  m_hIconIdle = env->LoadIconResource(platform::kIconIdle);
+  m_hIconUnregistered = env->LoadIconResource(platform::kIconUnregistered);
+}
+
+// The icons are shared resources and stay; the tray icon and any thread
+// are the exit command's to end, not the destructor's.
+Cbrix7Dlg::~Cbrix7Dlg() = default;
+
+bool Cbrix7Dlg::OnInitDialog() {
+  env().SetWindowIcons(m_hWnd, m_hIcon);
+  AddTrayIcon("Bramo正在初始化...");
+  return true;
+}
+
+void Cbrix7Dlg::FillTip(const std::string& text) {
+  std::string tip = CutGbk(text, kTipBytes);
+  std::memset(m_nid.szTip, 0, sizeof m_nid.szTip);
+  std::memcpy(m_nid.szTip, tip.data(), tip.size());
+}
+
+void Cbrix7Dlg::AddTrayIcon(const std::string& text) {
+  std::lock_guard<std::mutex> lock(m_trayLock);
+  m_nid.hWnd = m_hWnd;
+  m_nid.uID = kTrayId;
+  m_nid.uFlags = platform::kNifMessage | platform::kNifIcon | platform::kNifTip;
+  m_nid.uCallbackMessage = kTrayMessage;
+  m_nid.hIcon = m_hIconIdle;
+  FillTip(text);
+  m_nid.cbSize = 508;
+  env().NotifyIcon(platform::kNimAdd, m_nid);
+}
+
+void Cbrix7Dlg::SetTrayStatus(platform::IconHandle picture,
+                              const std::string& text) {
+  std::lock_guard<std::mutex> lock(m_trayLock);
+  m_nid.hIcon = picture;
+  FillTip(text);
+  m_nid.cbSize = 508;
+  env().NotifyIcon(platform::kNimModify, m_nid);
+}
+
+bool Cbrix7Dlg::OnPaint() {
+  if (!env().IsIconic(m_hWnd)) return false;
+  int width = 0, height = 0, cx = 0, cy = 0;
+  env().ClientSize(m_hWnd, &width, &height);
+  env().IconMetrics(&cx, &cy);
+  env().DrawMinimizedIcon(m_hWnd, m_hIcon, (width - cx + 1) / 2,
+                          (height - cy + 1) / 2);
+  return true;
+}
+
+bool Cbrix7Dlg::OnMessage(uint32_t message, uintptr_t, intptr_t,
+                          intptr_t* result) {
+  switch (message) {
+    case platform::kWmPaint:
+      *result = 0;
+      return OnPaint();
+    case platform::kWmQueryDragIcon:
+      *result = static_cast<intptr_t>(m_hIcon);
+      return true;
+    default:
+      return false;
+  }
+}

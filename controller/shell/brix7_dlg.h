@@ -1,0 +1,68 @@
+// The controller's main window: hidden, it owns all run-time state and the
+// tray icon, which is the only thing the user sees of the controller.
+#ifndef BRAMO_CONTROLLER_SHELL_BRIX7_DLG_H_
+#define BRAMO_CONTROLLER_SHELL_BRIX7_DLG_H_
+
+#include <mutex>
+#include <set>
+#include <string>
+
+#include "framework/dialog.h"
+#include "platform/env.h"
+
+class Cbrix7Dlg : public framework::CDialog {
+ public:
+  static constexpr int kTemplateId = 102;
+  static constexpr uint32_t kTrayId = 128;
+  static constexpr uint32_t kTrayMessage = platform::kWmUser + 5;
+  static constexpr size_t kTipBytes = 127;
+
+  // Loads the icons 128, 129, 130, 131 and 134, in that order.
+  explicit Cbrix7Dlg(platform::Env* env);
+  ~Cbrix7Dlg() override;
+
+  // Adds the tray icon (identifier 128, the idle picture) with `text`.
+  // The result of the shell call is ignored.
+  void AddTrayIcon(const std::string& text);
+
+  // Sets the tray picture and tooltip; the text is cut to 127 bytes, never
+  // inside a double-byte character, line ends kept.  Safe from any thread.
+  void SetTrayStatus(platform::IconHandle picture, const std::string& text);
+
+  platform::IconHandle m_hIcon;
+  platform::IconHandle m_hIconIdle;
+  platform::IconHandle m_hIconRunning;
+  platform::IconHandle m_hIconWarning;
+  platform::IconHandle m_hIconUnregistered;
+  std::string m_appDir;
+  std::string m_localIp;
+  int m_httpPort = 80;
+  int m_httpsPort = 443;
+  std::string m_externalIp;
+  int m_routerHttpPort = 0;
+  int m_routerHttpsPort = 0;
+  bool m_startWithWindows = false;
+  bool m_autoRun = false;
+  bool m_serviceRunning = false;
+  platform::NotifyIconData m_nid;
+  std::set<std::string> m_urls;
+  bool m_manualMode = false;
+
+  // The message map: WM_PAINT and WM_QUERYDRAGICON.
+  bool OnMessage(uint32_t message, uintptr_t wparam, intptr_t lparam,
+                 intptr_t* result) override;
+
+ protected:
+  bool OnInitDialog() override;
+
+ private:
+  // Draws the application icon centred when minimised; false lets the
+  // dialog paint as usual.
+  bool OnPaint();
+  void FillTip(const std::string& text);
+
+  // Both threads change the tray record; one change at a time.
+  std::mutex m_trayLock;
+};
+
+#endif  // BRAMO_CONTROLLER_SHELL_BRIX7_DLG_H_

@@ -1,0 +1,158 @@
+// The one door between Bramo's own code and the outside world.
+//
+// Every effect the programs have (starting programs, pauses, the registry,
+// the tray, message boxes, windows, files, profile strings, HTTP, sockets,
+// process and TCP tables) goes through an Env.  There are three
+// implementations, chosen by the build:
+//   - win32/  the real Windows API;
+//   - posix/  Linux: real processes, /proc, a console front end for the
+//             tray and the message boxes;
+//   - fake/   for tests: records an ordered trace of effects and runs a
+//             virtual clock.
+//
+// Texts are GBK bytes.  Paths are Windows paths: backslash separated.  The
+// posix layer maps them to '/' at its boundary, so the system's code builds
+// every path and command line exactly as it does on Windows.
+//
+// Env is grouped by concern; add a concern's calls to its own section, and
+// to the same section of each implementation.
+#ifndef BRAMO_PLATFORM_ENV_H_
+#define BRAMO_PLATFORM_ENV_H_
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/win_types.h"
+
+namespace platform {
+
+class WindowHost;
+
+class Env {
+ public:
+  virtual ~Env() = default;
+
+  // ---- Module and rights -------------------------------------------------
+
+  // The full path of the running program (GetModuleFileNameA with a buffer
+  // of `capacity` characters).  Empty when it cannot be read or does not
+  // fit.
+  virtual std::string ModulePath(size_t capacity) = 0;
+
+  // Whether the process token is a member of the built-in Administrators
+  // group.  On failure of the test itself returns false and sets *error to
+  // the system's error code (never 0).
+  virtual bool IsAdministrator(uint32_t* error) = 0;
+
+  // Starts `program` again elevated ("runas").  True when the request was
+  // accepted; false when it was refused or is not available here.
+  virtual bool RelaunchElevated(const std::string& program) = 0;
+
+  // Ends the process at once with `code`.  Does not return on the real
+  // platforms; the fake records it and returns.
+  virtual void ExitProcess(int code) = 0;
+
+  // ---- Time --------------------------------------------------------------
+
+  // Pauses the calling thread (Sleep).
+  virtual void Sleep(uint32_t ms) = 0;
+
+  // ---- Programs ----------------------------------------------------------
+
+  // Starts a command line hidden and does not wait (WinExec with SW_HIDE).
+  // Returns a value above 31 when the program was started, 0, 2, 3 or 11
+  // when it was not, as WinExec does.
+  virtual unsigned WinExec(const std::string& command_line) = 0;
+
+  // ---- Process table -----------------------------------------------------
+
+  // Lists at most `capacity` process identifiers (EnumProcesses).  False
+  // when the list cannot be had.
+  virtual bool EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) = 0;
+
+  // The base name of the first module of process `pid`, at most `capacity`
+  // - 1 characters; nullopt when the process cannot be opened or its
+  // modules cannot be listed.
+  virtual std::optional<std::string> ProcessBaseName(uint32_t pid,
+                                                     size_t capacity) = 0;
+
+  // ---- Autostart ---------------------------------------------------------
+
+  // Sets the string value `name` of the machine's autostart list (the Run
+  // key).  False, with nothing written, when the list cannot be opened.
+  virtual bool SetAutostartValue(const std::string& name,
+                                 const std::string& data) = 0;
+
+  // Reads back a value set by SetAutostartValue; nullopt when absent.
+  virtual std::optional<std::string> AutostartValue(
+      const std::string& name) = 0;
+
+  // ---- User interface ----------------------------------------------------
+
+  // InitCommonControlsEx with the given structure size and class set.
+  virtual bool InitCommonControls(uint32_t size, uint32_t classes) = 0;
+
+  // Loads icon resource `id` of the program at the standard size.  Returns
+  // 0 when there is no such icon.
+  virtual IconHandle LoadIconResource(int id) = 0;
+
+  // Shell_NotifyIconA with `message` (kNimAdd, kNimModify, kNimDelete).
+  virtual bool NotifyIcon(uint32_t message, const NotifyIconData& data) = 0;
+
+  // MessageBoxA: `type` combines a button set and an icon (mb::).  Returns
+  // the button chosen (id::kOk, id::kCancel).
+  virtual int ShowMessageBox(WindowHandle owner, const std::string& text,
+                             const std::string& caption, uint32_t type) = 0;
+
+  // Creates the modeless dialog of template `template_id`, with no parent,
+  // hidden unless the template says otherwise, and sends it its
+  // initialisation (host->OnInitDialog) before returning.  Returns 0 when
+  // the window cannot be created.
+  virtual WindowHandle CreateDialogWindow(int template_id,
+                                          WindowHost* host) = 0;
+
+  // Destroys a window made by CreateDialogWindow; the host is told
+  // (OnDestroy) and the message loop ends when it was the main window.
+  virtual void DestroyDialogWindow(WindowHandle window) = 0;
+
+  // Runs the message loop until the main window is destroyed or the
+  // program is told to end.  Returns the exit code.
+  virtual int RunMessageLoop(WindowHandle main_window) = 0;
+
+  // Painting of a minimised window: whether `window` is minimised, its
+  // client size, the system's icon size, and drawing `icon` at (x, y)
+  // after erasing the icon background.
+  virtual bool IsIconic(WindowHandle window) = 0;
+  virtual void ClientSize(WindowHandle window, int* width, int* height) = 0;
+  virtual void IconMetrics(int* cx, int* cy) = 0;
+  virtual void DrawMinimizedIcon(WindowHandle window, IconHandle icon, int x,
+                                 int y) = 0;
+
+  // Sets the window's big and small icons.
+  virtual void SetWindowIcons(WindowHandle window, IconHandle icon) = 0;
+};
+
+// What a window of the framework hears from the platform.  Calls arrive on
+// the thread that runs the message loop.
+class WindowHost {
+ public:
+  virtual ~WindowHost() = default;
+  // WM_INITDIALOG; `window` is already valid.  The result is the dialog
+  // procedure's.
+  virtual bool OnInitDialog(WindowHandle window) = 0;
+  // Any other message.  Returns true when handled, with *result set.
+  virtual bool OnMessage(uint32_t message, uintptr_t wparam, intptr_t lparam,
+                         intptr_t* result) = 0;
+  // The window is gone; no more calls follow.
+  virtual void OnDestroy() = 0;
+};
+
+// The Env of the platform the program was built for.  Owned by the caller.
+Env* NewPlatformEnv();
+
+}  // namespace platform
+
+#endif  // BRAMO_PLATFORM_ENV_H_

@@ -1,0 +1,259 @@
+#include "platform/fake/fake_env.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace platform {
+
+std::string TraceText(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '"') {
+      out += "\\\"";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+FakeEnv::FakeEnv() = default;
+FakeEnv::~FakeEnv() = default;
+
+void FakeEnv::Record(const std::string& line) {
+  std::lock_guard<std::mutex> lock(mu_);
+  trace_.push_back(line);
+}
+
+std::vector<std::string> FakeEnv::trace() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return trace_;
+}
+
+void FakeEnv::ClearTrace() {
+  std::lock_guard<std::mutex> lock(mu_);
+  trace_.clear();
+}
+
+std::vector<std::string> FakeEnv::TraceStartingWith(
+    const std::string& prefix) const {
+  std::vector<std::string> out;
+  for (const std::string& line : trace()) {
+    if (line.compare(0, prefix.size(), prefix) == 0) out.push_back(line);
+  }
+  return out;
+}
+
+uint64_t FakeEnv::now_ms() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return now_ms_;
+}
+
+std::map<uint32_t, std::string> FakeEnv::tray_icons() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return tray_;
+}
+
+std::optional<int> FakeEnv::exit_code() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return exit_code_;
+}
+
+std::string FakeEnv::ModulePath(size_t capacity) {
+  if (module_path.size() + 1 > capacity) return "";
+  return module_path;
+}
+
+bool FakeEnv::IsAdministrator(uint32_t* error) {
+  if (admin_check_error != 0) {
+    *error = admin_check_error;
+    return false;
+  }
+  *error = 0;
+  return administrator;
+}
+
+bool FakeEnv::RelaunchElevated(const std::string& program) {
+  Record("relaunch " + program);
+  return relaunch_accepted;
+}
+
+void FakeEnv::ExitProcess(int code) {
+  Record("exit " + std::to_string(code));
+  std::lock_guard<std::mutex> lock(mu_);
+  exit_code_ = code;
+}
+
+void FakeEnv::Sleep(uint32_t ms) {
+  Record("sleep " + std::to_string(ms));
+  std::lock_guard<std::mutex> lock(mu_);
+  now_ms_ += ms;
+}
+
+unsigned FakeEnv::WinExec(const std::string& command_line) {
+  Record("exec " + command_line);
+  return 33;
+}
+
+bool FakeEnv::EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) {
+  ids->clear();
+  if (enum_processes_fails) return false;
+  for (const Process& p : processes) {
+    if (ids->size() == capacity) break;
+    ids->push_back(p.pid);
+  }
+  return true;
+}
+
+std::optional<std::string> FakeEnv::ProcessBaseName(uint32_t pid,
+                                                    size_t capacity) {
+  for (const Process& p : processes) {
+    if (p.pid != pid) continue;
+    if (!p.name) return std::nullopt;
+    return p.name->substr(0, capacity - 1);
+  }
+  return std::nullopt;
+}
+
+bool FakeEnv::SetAutostartValue(const std::string& name,
+                                const std::string& data) {
+  if (!autostart_available) return false;
+  Record("autostart " + name + "=" + data);
+  std::lock_guard<std::mutex> lock(mu_);
+  autostart_[name] = data;
+  return true;
+}
+
+std::optional<std::string> FakeEnv::AutostartValue(const std::string& name) {
+  std::lock_guard<std::mutex> lock(mu_);
+  auto it = autostart_.find(name);
+  if (it == autostart_.end()) return std::nullopt;
+  return it->second;
+}
+
+bool FakeEnv::InitCommonControls(uint32_t size, uint32_t classes) {
+  char line[64];
+  std::snprintf(line, sizeof line, "initcc %u 0x%x", size, classes);
+  Record(line);
+  return true;
+}
+
+IconHandle FakeEnv::LoadIconResource(int id) {
+  return std::string(IconRoleName(id)) == "unknown" ? 0 : id;
+}
+
+bool FakeEnv::NotifyIcon(uint32_t message, const NotifyIconData& data) {
+  // The tooltip is read as Windows reads it: up to the first zero byte of
+  // the 128-byte field.
+  std::string tip(data.szTip, strnlen(data.szTip, sizeof data.szTip));
+  const char* role = IconRoleName(static_cast<int>(data.hIcon));
+  std::string verb;
+  bool ok = true;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    auto it = tray_.find(data.uID);
+    if (message == kNimAdd) {
+      verb = "add";
+      ok = it == tray_.end();
+      if (ok) tray_[data.uID] = tip;
+    } else if (message == kNimModify) {
+      verb = "modify";
+      ok = it != tray_.end();
+      if (ok) it->second = tip;
+    } else {
+      verb = "delete";
+      ok = it != tray_.end();
+      if (ok) tray_.erase(it);
+    }
+  }
+  Record("tray " + verb + " " + role + " \"" + TraceText(tip) + "\"" +
+         (ok ? "" : " (failed)"));
+  return ok;
+}
+
+int FakeEnv::ShowMessageBox(WindowHandle, const std::string& text,
+                            const std::string& caption, uint32_t type) {
+  const char* icon = "none";
+  switch (type & mb::kIconMask) {
+    case mb::kIconError:
+      icon = "error";
+      break;
+    case mb::kIconQuestion:
+      icon = "question";
+      break;
+    case mb::kIconWarning:
+      icon = "warning";
+      break;
+    case mb::kIconInformation:
+      icon = "information";
+      break;
+  }
+  const bool ok_cancel = (type & mb::kButtonMask) == mb::kOkCancel;
+  Record(std::string("msgbox ") + icon + (ok_cancel ? " okcancel" : " ok") +
+         " \"" + TraceText(caption) + "\" \"" + TraceText(text) + "\"");
+  std::lock_guard<std::mutex> lock(mu_);
+  if (message_box_answers.empty()) return id::kOk;
+  int answer = message_box_answers.front();
+  message_box_answers.pop_front();
+  return answer;
+}
+
+WindowHandle FakeEnv::CreateDialogWindow(int template_id, WindowHost* host) {
+  Record("dialog create " + std::to_string(template_id));
+  if (dialog_creation_fails) return 0;
+  WindowHandle window;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    window = next_window_++;
+    windows_[window] = host;
+  }
+  host->OnInitDialog(window);
+  return window;
+}
+
+void FakeEnv::DestroyDialogWindow(WindowHandle window) {
+  WindowHost* host = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    auto it = windows_.find(window);
+    if (it == windows_.end()) return;
+    host = it->second;
+    windows_.erase(it);
+  }
+  Record("dialog destroy");
+  host->OnDestroy();
+}
+
+int FakeEnv::RunMessageLoop(WindowHandle) {
+  // Tests drive the window themselves; the loop has nothing to wait for.
+  Record("loop");
+  return 0;
+}
+
+bool FakeEnv::IsIconic(WindowHandle) { return iconic; }
+
+void FakeEnv::ClientSize(WindowHandle, int* width, int* height) {
+  *width = client_width;
+  *height = client_height;
+}
+
+void FakeEnv::IconMetrics(int* cx, int* cy) {
+  *cx = 32;
+  *cy = 32;
+}
+
+void FakeEnv::DrawMinimizedIcon(WindowHandle, IconHandle icon, int x, int y) {
+  Record("paint icon " + std::string(IconRoleName(static_cast<int>(icon))) +
+         " " + std::to_string(x) + "," + std::to_string(y));
+}
+
+void FakeEnv::SetWindowIcons(WindowHandle, IconHandle icon) {
+  Record("window icons " +
+         std::string(IconRoleName(static_cast<int>(icon))));
+}
+
+}  // namespace platform

@@ -1,0 +1,116 @@
+// An Env for tests.  Every effect becomes one line of an ordered trace,
+// pauses advance a virtual clock and return at once, and answers come from
+// a script the test sets up.  Files are real: tests give it a temporary
+// install folder.  Safe to use from several threads.
+//
+// Trace lines:
+//   sleep 2000
+//   exec <command line>
+//   relaunch <program>
+//   exit <code>
+//   autostart SABLO=<data>
+//   initcc <size> 0x<classes>
+//   tray add|modify|delete <role> "<tip>"     (line ends shown as \n)
+//   msgbox <icon> <ok|okcancel> "<caption>" "<text>"
+//   dialog create <template> | dialog destroy
+#ifndef BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
+#define BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
+
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/env.h"
+
+namespace platform {
+
+class FakeEnv : public Env {
+ public:
+  struct Process {
+    uint32_t pid;
+    std::optional<std::string> name;  // nullopt: cannot be opened
+  };
+
+  FakeEnv();
+  ~FakeEnv() override;
+
+  // ---- Script ------------------------------------------------------------
+  std::string module_path = "C:\\Bramo\\Sablo.exe";
+  bool administrator = true;
+  uint32_t admin_check_error = 0;  // non-zero: the test itself fails
+  bool relaunch_accepted = false;
+  bool enum_processes_fails = false;
+  std::vector<Process> processes;
+  bool autostart_available = true;
+  bool dialog_creation_fails = false;
+  // Answers of the coming message boxes, in order; when none is left a box
+  // takes its default button (OK).
+  std::deque<int> message_box_answers;
+
+  // ---- What happened -----------------------------------------------------
+  std::vector<std::string> trace() const;
+  void ClearTrace();
+  // The trace lines that begin with `prefix`.
+  std::vector<std::string> TraceStartingWith(const std::string& prefix) const;
+  uint64_t now_ms() const;
+  // Tray icons present now, by identifier, with their tooltips.
+  std::map<uint32_t, std::string> tray_icons() const;
+  std::optional<int> exit_code() const;
+
+  // ---- Env ---------------------------------------------------------------
+  std::string ModulePath(size_t capacity) override;
+  bool IsAdministrator(uint32_t* error) override;
+  bool RelaunchElevated(const std::string& program) override;
+  void ExitProcess(int code) override;
+  void Sleep(uint32_t ms) override;
+  unsigned WinExec(const std::string& command_line) override;
+  bool EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) override;
+  std::optional<std::string> ProcessBaseName(uint32_t pid,
+                                             size_t capacity) override;
+  bool SetAutostartValue(const std::string& name,
+                         const std::string& data) override;
+  std::optional<std::string> AutostartValue(const std::string& name) override;
+  bool InitCommonControls(uint32_t size, uint32_t classes) override;
+  IconHandle LoadIconResource(int id) override;
+  bool NotifyIcon(uint32_t message, const NotifyIconData& data) override;
+  int ShowMessageBox(WindowHandle owner, const std::string& text,
+                     const std::string& caption, uint32_t type) override;
+  WindowHandle CreateDialogWindow(int template_id, WindowHost* host) override;
+  void DestroyDialogWindow(WindowHandle window) override;
+  int RunMessageLoop(WindowHandle main_window) override;
+  bool IsIconic(WindowHandle window) override;
+  void ClientSize(WindowHandle window, int* width, int* height) override;
+  void IconMetrics(int* cx, int* cy) override;
+  void DrawMinimizedIcon(WindowHandle window, IconHandle icon, int x,
+                         int y) override;
+  void SetWindowIcons(WindowHandle window, IconHandle icon) override;
+
+  // Test hooks for the window: minimised state and size.
+  bool iconic = false;
+  int client_width = 0;
+  int client_height = 0;
+
+ protected:
+  // Appends one line to the trace.  For subclasses' and sections' use.
+  void Record(const std::string& line);
+
+ private:
+  mutable std::mutex mu_;
+  std::vector<std::string> trace_;
+  uint64_t now_ms_ = 0;
+  std::map<std::string, std::string> autostart_;
+  std::map<uint32_t, std::string> tray_;
+  std::map<WindowHandle, WindowHost*> windows_;
+  WindowHandle next_window_ = 0x1000;
+  std::optional<int> exit_code_;
+};
+
+// Shows a text on one trace line: line ends as \n and \r, quotes as \".
+std::string TraceText(const std::string& text);
+
+}  // namespace platform
+
+#endif  // BRAMO_PLATFORM_FAKE_FAKE_ENV_H_

@@ -1,0 +1,279 @@
+#include "platform/posix/posix_env.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include "platform/posix/console_text.h"
+#include "platform/posix/native_path.h"
+#include "platform/posix/spawn.h"
+
+namespace platform {
+namespace {
+
+double PauseScale() {
+  const char* text = std::getenv("BRAMO_PAUSE_SCALE");
+  if (text == nullptr || *text == '\0') return 1.0;
+  char* end = nullptr;
+  double scale = std::strtod(text, &end);
+  return (end != text && scale >= 0) ? scale : 1.0;
+}
+
+// The message loop ends on SIGINT or SIGTERM; the handler only writes to
+// a pipe that the loop watches.
+int g_stop_pipe[2] = {-1, -1};
+
+void OnStopSignal(int) {
+  char c = 1;
+  ssize_t ignored = write(g_stop_pipe[1], &c, 1);
+  (void)ignored;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+}  // namespace
+
+PosixEnv::PosixEnv() = default;
+PosixEnv::~PosixEnv() = default;
+
+std::string PosixEnv::ModulePath(size_t capacity) {
+  char buf[4096];
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf);
+  if (n <= 0 || static_cast<size_t>(n) + 1 > capacity) return "";
+  return FromNativePath(std::string(buf, static_cast<size_t>(n)));
+}
+
+bool PosixEnv::IsAdministrator(uint32_t* error) {
+  *error = 0;
+  return geteuid() == 0;
+}
+
+bool PosixEnv::RelaunchElevated(const std::string&) {
+  // There is no elevation prompt to ask on Linux; start-up goes on as it
+  // does when the user refuses one.
+  return false;
+}
+
+void PosixEnv::ExitProcess(int code) {
+  std::fflush(nullptr);
+  std::_Exit(code);
+}
+
+void PosixEnv::Sleep(uint32_t ms) {
+  auto scaled = static_cast<int64_t>(ms * PauseScale());
+  std::this_thread::sleep_for(std::chrono::milliseconds(scaled));
+}
+
+unsigned PosixEnv::WinExec(const std::string& command_line) {
+  return PosixWinExec(command_line, NativeProgramFolder());
+}
+
+bool PosixEnv::EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) {
+  ids->clear();
+  DIR* dir = opendir("/proc");
+  if (dir == nullptr) return false;
+  while (struct dirent* entry = readdir(dir)) {
+    char* end = nullptr;
+    unsigned long pid = std::strtoul(entry->d_name, &end, 10);
+    if (end == entry->d_name || *end != '\0') continue;
+    if (ids->size() == capacity) break;
+    ids->push_back(static_cast<uint32_t>(pid));
+  }
+  closedir(dir);
+  return true;
+}
+
+std::optional<std::string> PosixEnv::ProcessBaseName(uint32_t pid,
+                                                     size_t capacity) {
+  std::string proc = "/proc/" + std::to_string(pid);
+  // A zombie has no program any more; it counts as a process that cannot
+  // be opened.
+  std::string stat = ReadWholeFile(proc + "/stat");
+  size_t paren = stat.rfind(')');
+  if (stat.empty() || paren == std::string::npos || paren + 2 >= stat.size() ||
+      stat[paren + 2] == 'Z') {
+    return std::nullopt;
+  }
+  char buf[4096];
+  ssize_t n = readlink((proc + "/exe").c_str(), buf, sizeof buf);
+  if (n <= 0) return std::nullopt;
+  std::string path(buf, static_cast<size_t>(n));
+  const std::string deleted = " (deleted)";
+  if (path.size() > deleted.size() &&
+      path.compare(path.size() - deleted.size(), deleted.size(), deleted) ==
+          0) {
+    path.resize(path.size() - deleted.size());
+  }
+  std::string base = path.substr(path.rfind('/') + 1);
+  return base.substr(0, capacity - 1);
+}
+
+std::string PosixEnv::AutostartFile(const std::string& name) const {
+  std::string root;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+    root = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    root = std::string(home) + "/.config";
+  } else {
+    return "";
+  }
+  std::string lower;
+  for (char c : name) lower += static_cast<char>(std::tolower(c));
+  return root + "/autostart/" + lower + ".desktop";
+}
+
+bool PosixEnv::SetAutostartValue(const std::string& name,
+                                 const std::string& data) {
+  std::string file = AutostartFile(name);
+  if (file.empty()) return false;
+  std::error_code ec;
+  std::filesystem::create_directories(file.substr(0, file.rfind('/')), ec);
+  // The value is a quoted Windows path; Exec= wants the Linux one, which
+  // keeps the quotes the desktop entry format also understands.
+  std::string entry =
+      "[Desktop Entry]\nType=Application\nName=" + name +
+      "\nExec=" + ToNativePath(data) + "\nX-GNOME-Autostart-enabled=true\n";
+  std::string temp = file + ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out << entry;
+    out.flush();
+    if (!out) return false;
+  }
+  return std::rename(temp.c_str(), file.c_str()) == 0;
+}
+
+std::optional<std::string> PosixEnv::AutostartValue(const std::string& name) {
+  std::string file = AutostartFile(name);
+  if (file.empty()) return std::nullopt;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("Exec=", 0) == 0) return FromNativePath(line.substr(5));
+  }
+  return std::nullopt;
+}
+
+bool PosixEnv::InitCommonControls(uint32_t, uint32_t) {
+  return true;  // the console front end has no controls to register
+}
+
+IconHandle PosixEnv::LoadIconResource(int id) {
+  return std::string(IconRoleName(id)) == "unknown" ? 0 : id;
+}
+
+bool PosixEnv::NotifyIcon(uint32_t message, const NotifyIconData& data) {
+  const char* verb = message == kNimAdd      ? "add"
+                     : message == kNimModify ? "modify"
+                                             : "delete";
+  std::string tip(data.szTip, strnlen(data.szTip, sizeof data.szTip));
+  std::lock_guard<std::mutex> lock(console_mu_);
+  std::cout << "[tray] " << verb << ' '
+            << IconRoleName(static_cast<int>(data.hIcon)) << " \""
+            << OneLine(GbkToUtf8(tip)) << "\"" << std::endl;
+  return true;
+}
+
+int PosixEnv::ShowMessageBox(WindowHandle, const std::string& text,
+                             const std::string& caption, uint32_t type) {
+  const bool ok_cancel = (type & mb::kButtonMask) == mb::kOkCancel;
+  std::lock_guard<std::mutex> lock(console_mu_);
+  std::cout << "[box] " << GbkToUtf8(caption) << ": " << GbkToUtf8(text)
+            << "\n[box] " << (ok_cancel ? "ok/cancel (default ok)? " : "ok? ")
+            << std::flush;
+  std::string answer;
+  if (!std::getline(std::cin, answer)) {
+    // No one to ask: never agree by default.
+    std::cout << "(no answer: " << (ok_cancel ? "cancel" : "ok") << ")"
+              << std::endl;
+    return ok_cancel ? id::kCancel : id::kOk;
+  }
+  for (char& c : answer) c = static_cast<char>(std::tolower(c));
+  if (ok_cancel && (answer == "cancel" || answer == "c" || answer == "no" ||
+                    answer == "n")) {
+    return id::kCancel;
+  }
+  return id::kOk;
+}
+
+WindowHandle PosixEnv::CreateDialogWindow(int, WindowHost* host) {
+  WindowHandle window;
+  {
+    std::lock_guard<std::mutex> lock(windows_mu_);
+    window = next_window_++;
+    windows_[window] = host;
+  }
+  host->OnInitDialog(window);
+  return window;
+}
+
+void PosixEnv::DestroyDialogWindow(WindowHandle window) {
+  WindowHost* host = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(windows_mu_);
+    auto it = windows_.find(window);
+    if (it == windows_.end()) return;
+    host = it->second;
+    windows_.erase(it);
+    if (window == 1) main_window_gone_ = true;
+  }
+  host->OnDestroy();
+  if (g_stop_pipe[1] >= 0) OnStopSignal(0);
+}
+
+int PosixEnv::RunMessageLoop(WindowHandle) {
+  {
+    std::lock_guard<std::mutex> lock(windows_mu_);
+    if (main_window_gone_) return 0;
+  }
+  if (g_stop_pipe[0] < 0 && pipe2(g_stop_pipe, O_CLOEXEC) != 0) return 1;
+  struct sigaction sa = {};
+  sa.sa_handler = OnStopSignal;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+  struct pollfd fd = {g_stop_pipe[0], POLLIN, 0};
+  while (poll(&fd, 1, -1) < 0 && errno == EINTR) {
+  }
+  return 0;
+}
+
+bool PosixEnv::IsIconic(WindowHandle) { return false; }
+
+void PosixEnv::ClientSize(WindowHandle, int* width, int* height) {
+  *width = 0;
+  *height = 0;
+}
+
+void PosixEnv::IconMetrics(int* cx, int* cy) {
+  *cx = 32;
+  *cy = 32;
+}
+
+// The console front end shows no window, so there is never a minimised
+// one to paint or a title bar to carry icons.
+void PosixEnv::DrawMinimizedIcon(WindowHandle, IconHandle, int, int) {}
+void PosixEnv::SetWindowIcons(WindowHandle, IconHandle) {}
+
+Env* NewPlatformEnv() { return new PosixEnv(); }
+
+}  // namespace platform

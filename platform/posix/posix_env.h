@@ -1,0 +1,67 @@
+// The Linux implementation of Env.  Programs are real processes, the
+// process list comes from /proc, the autostart value is a freedesktop
+// autostart entry, and the tray and message boxes are a console front end:
+// tray changes print one line each (UTF-8), a message box prints its text
+// and reads its answer as one line from standard input.
+//
+// BRAMO_PAUSE_SCALE (a decimal factor, default 1) scales every pause, for
+// tests and demonstrations of the real programs.
+#ifndef BRAMO_PLATFORM_POSIX_POSIX_ENV_H_
+#define BRAMO_PLATFORM_POSIX_POSIX_ENV_H_
+
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/env.h"
+
+namespace platform {
+
+class PosixEnv : public Env {
+ public:
+  PosixEnv();
+  ~PosixEnv() override;
+
+  std::string ModulePath(size_t capacity) override;
+  bool IsAdministrator(uint32_t* error) override;
+  bool RelaunchElevated(const std::string& program) override;
+  void ExitProcess(int code) override;
+  void Sleep(uint32_t ms) override;
+  unsigned WinExec(const std::string& command_line) override;
+  bool EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) override;
+  std::optional<std::string> ProcessBaseName(uint32_t pid,
+                                             size_t capacity) override;
+  bool SetAutostartValue(const std::string& name,
+                         const std::string& data) override;
+  std::optional<std::string> AutostartValue(const std::string& name) override;
+  bool InitCommonControls(uint32_t size, uint32_t classes) override;
+  IconHandle LoadIconResource(int id) override;
+  bool NotifyIcon(uint32_t message, const NotifyIconData& data) override;
+  int ShowMessageBox(WindowHandle owner, const std::string& text,
+                     const std::string& caption, uint32_t type) override;
+  WindowHandle CreateDialogWindow(int template_id, WindowHost* host) override;
+  void DestroyDialogWindow(WindowHandle window) override;
+  int RunMessageLoop(WindowHandle main_window) override;
+  bool IsIconic(WindowHandle window) override;
+  void ClientSize(WindowHandle window, int* width, int* height) override;
+  void IconMetrics(int* cx, int* cy) override;
+  void DrawMinimizedIcon(WindowHandle window, IconHandle icon, int x,
+                         int y) override;
+  void SetWindowIcons(WindowHandle window, IconHandle icon) override;
+
+ private:
+  std::string AutostartFile(const std::string& name) const;
+
+  std::mutex console_mu_;  // one tray line or box at a time
+  std::mutex windows_mu_;
+  std::condition_variable windows_cv_;
+  std::map<WindowHandle, WindowHost*> windows_;
+  WindowHandle next_window_ = 1;
+  bool main_window_gone_ = false;
+};
+
+}  // namespace platform
+
+#endif  // BRAMO_PLATFORM_POSIX_POSIX_ENV_H_

@@ -1,0 +1,186 @@
+#include "platform/posix/spawn.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/common/command_line.h"
+#include "platform/posix/native_path.h"
+#include "platform/posix/shell_verbs.h"
+
+extern char** environ;
+
+namespace platform {
+namespace {
+
+bool IsExecutableFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         access(path.c_str(), X_OK) == 0;
+}
+
+bool EndsWithExe(const std::string& name) {
+  return name.size() > 4 &&
+         strcasecmp(name.c_str() + name.size() - 4, ".exe") == 0;
+}
+
+bool HasExtension(const std::string& name) {
+  size_t slash = name.rfind('/');
+  size_t dot = name.rfind('.');
+  return dot != std::string::npos && (slash == std::string::npos || dot > slash);
+}
+
+std::string TryForms(const std::string& path) {
+  if (IsExecutableFile(path)) return path;
+  if (EndsWithExe(path)) {
+    std::string bare = path.substr(0, path.size() - 4);
+    if (IsExecutableFile(bare)) return bare;
+  } else if (!HasExtension(path)) {
+    if (IsExecutableFile(path + ".exe")) return path + ".exe";
+  }
+  return "";
+}
+
+bool IsCommandInterpreter(const std::string& word) {
+  return strcasecmp(word.c_str(), "cmd") == 0 ||
+         strcasecmp(word.c_str(), "cmd.exe") == 0;
+}
+
+// The text after "cmd /c": the command interpreter takes it as it stands.
+bool CommandAfterSlashC(const std::string& line, std::string* rest) {
+  std::vector<std::string> words = SplitShellWords(line);
+  if (words.size() < 2 || !IsCommandInterpreter(words[0]) ||
+      strcasecmp(words[1].c_str(), "/c") != 0) {
+    return false;
+  }
+  size_t at = line.find(words[1]);
+  *rest = line.substr(at + 2);
+  size_t start = rest->find_first_not_of(" \t");
+  *rest = start == std::string::npos ? "" : rest->substr(start);
+  return true;
+}
+
+}  // namespace
+
+std::string ResolveProgram(const std::string& word,
+                           const std::string& own_folder,
+                           unsigned* win_error) {
+  *win_error = 2;
+  if (word.empty()) return "";
+  std::string native = ToNativePath(word);
+  if (native.find('/') != std::string::npos) {
+    std::string folder = native.substr(0, native.rfind('/') + 1);
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+      *win_error = 3;
+    }
+    return TryForms(native);
+  }
+  std::vector<std::string> folders = {own_folder, "./"};
+  if (const char* path = std::getenv("PATH")) {
+    std::string all = path;
+    size_t start = 0;
+    while (start <= all.size()) {
+      size_t colon = all.find(':', start);
+      if (colon == std::string::npos) colon = all.size();
+      std::string dir = all.substr(start, colon - start);
+      if (!dir.empty()) folders.push_back(dir + "/");
+      start = colon + 1;
+    }
+  }
+  for (const std::string& folder : folders) {
+    std::string found = TryForms(folder + native);
+    if (!found.empty()) return found;
+  }
+  return "";
+}
+
+int SpawnDetached(const std::string& path,
+                  const std::vector<std::string>& argv) {
+  // Everything the children need is made before fork: after it only
+  // async-signal-safe calls are allowed.
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  int devnull = open("/dev/null", O_RDWR | O_CLOEXEC);
+  int report[2];
+  if (devnull < 0 || pipe2(report, O_CLOEXEC) != 0) {
+    int err = errno;
+    if (devnull >= 0) close(devnull);
+    return err;
+  }
+  sigset_t none;
+  sigemptyset(&none);
+
+  pid_t child = fork();
+  if (child < 0) {
+    int err = errno;
+    close(devnull);
+    close(report[0]);
+    close(report[1]);
+    return err;
+  }
+  if (child == 0) {
+    // The middle process: a new session, then the real child, then gone,
+    // so the real child is adopted by init and never becomes our zombie.
+    setsid();
+    pid_t grandchild = fork();
+    if (grandchild != 0) _exit(grandchild < 0 ? 1 : 0);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    signal(SIGINT, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGPIPE, SIG_DFL);
+    signal(SIGCHLD, SIG_DFL);
+    dup2(devnull, 0);
+    dup2(devnull, 1);
+    dup2(devnull, 2);
+    execve(path.c_str(), args.data(), environ);
+    int err = errno;
+    ssize_t ignored = write(report[1], &err, sizeof err);
+    (void)ignored;
+    _exit(127);
+  }
+  close(devnull);
+  close(report[1]);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  int err = 0;
+  ssize_t n;
+  do {
+    n = read(report[0], &err, sizeof err);
+  } while (n < 0 && errno == EINTR);
+  close(report[0]);
+  if (n == static_cast<ssize_t>(sizeof err)) return err;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return EAGAIN;
+  return 0;
+}
+
+unsigned PosixWinExec(const std::string& command_line,
+                      const std::string& own_folder) {
+  std::string line = command_line;
+  std::string rest;
+  if (CommandAfterSlashC(line, &rest)) {
+    if (RunShellVerb(rest)) return 33;
+    line = rest;  // "cmd /c program ..." starts the program
+  }
+  std::vector<std::string> words = SplitCommandLine(line);
+  if (words.empty()) return 2;
+  unsigned win_error = 2;
+  std::string path = ResolveProgram(words[0], own_folder, &win_error);
+  if (path.empty()) return win_error;
+  words[0] = ToNativePath(words[0]);
+  int err = SpawnDetached(path, words);
+  if (err == 0) return 33;
+  if (err == ENOEXEC) return 11;
+  if (err == ENOENT) return 2;
+  return 0;
+}
+
+}  // namespace platform
