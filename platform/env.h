@@ -67,6 +67,18 @@ class Env {
   // when it was not, as WinExec does.
   virtual unsigned WinExec(const std::string& command_line) = 0;
 
+  // Runs `command` through the command interpreter and waits for it, as
+  // the C runtime's system() does.  Returns the command's exit status;
+  // 9009 when its program cannot be found, as the interpreter reports it.
+  // The posix layer carries out the interpreter's own verbs (del, md, rd)
+  // itself and starts anything else directly, never through /bin/sh.
+  virtual int System(const std::string& command) = 0;
+
+  // ---- Console -----------------------------------------------------------
+
+  // Writes `text` to standard output as it is (GBK bytes) and flushes.
+  virtual void Print(const std::string& text) = 0;
+
   // ---- Process table -----------------------------------------------------
 
   // Lists at most `capacity` process identifiers (EnumProcesses).  False

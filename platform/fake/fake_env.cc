@@ -1,5 +1,7 @@
 #include "platform/fake/fake_env.h"
 
+#include "platform/common/shell_verbs.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -97,6 +99,22 @@ void FakeEnv::Sleep(uint32_t ms) {
 unsigned FakeEnv::WinExec(const std::string& command_line) {
   Record("exec " + command_line);
   return 33;
+}
+
+int FakeEnv::System(const std::string& command) {
+  Record("system " + command);
+  if (system_runs_verbs) {
+    if (std::optional<int> status = RunShellVerb(command)) return *status;
+  }
+  std::lock_guard<std::mutex> lock(mu_);
+  if (system_results.empty()) return 0;
+  int status = system_results.front();
+  system_results.pop_front();
+  return status;
+}
+
+void FakeEnv::Print(const std::string& text) {
+  Record("print \"" + TraceText(text) + "\"");
 }
 
 bool FakeEnv::EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) {

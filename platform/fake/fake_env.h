@@ -6,6 +6,8 @@
 // Trace lines:
 //   sleep 2000
 //   exec <command line>
+//   system <command>
+//   print "<text>"
 //   relaunch <program>
 //   exit <code>
 //   autostart SABLO=<data>
@@ -49,6 +51,12 @@ class FakeEnv : public Env {
   // Answers of the coming message boxes, in order; when none is left a box
   // takes its default button (OK).
   std::deque<int> message_box_answers;
+  // Exit statuses of the coming System calls, in order; 0 when none is
+  // left.
+  std::deque<int> system_results;
+  // When set, System also carries out the command interpreter's verbs
+  // (del, md, rd) on the real files, as the posix layer does.
+  bool system_runs_verbs = false;
 
   // ---- What happened -----------------------------------------------------
   std::vector<std::string> trace() const;
@@ -67,6 +75,8 @@ class FakeEnv : public Env {
   void ExitProcess(int code) override;
   void Sleep(uint32_t ms) override;
   unsigned WinExec(const std::string& command_line) override;
+  int System(const std::string& command) override;
+  void Print(const std::string& text) override;
   bool EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) override;
   std::optional<std::string> ProcessBaseName(uint32_t pid,
                                              size_t capacity) override;

@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "platform/posix/console_text.h"
-#include "platform/posix/native_path.h"
+#include "platform/common/native_path.h"
 #include "platform/posix/spawn.h"
 
 namespace platform {
@@ -83,6 +83,17 @@ void PosixEnv::Sleep(uint32_t ms) {
 
 unsigned PosixEnv::WinExec(const std::string& command_line) {
   return PosixWinExec(command_line, NativeProgramFolder());
+}
+
+int PosixEnv::System(const std::string& command) {
+  std::fflush(nullptr);
+  return PosixSystem(command, NativeProgramFolder());
+}
+
+void PosixEnv::Print(const std::string& text) {
+  std::lock_guard<std::mutex> lock(console_mu_);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
 }
 
 bool PosixEnv::EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) {

@@ -30,6 +30,8 @@ class PosixEnv : public Env {
   void ExitProcess(int code) override;
   void Sleep(uint32_t ms) override;
   unsigned WinExec(const std::string& command_line) override;
+  int System(const std::string& command) override;
+  void Print(const std::string& text) override;
   bool EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) override;
   std::optional<std::string> ProcessBaseName(uint32_t pid,
                                              size_t capacity) override;

@@ -11,8 +11,8 @@
 #include <cstdlib>
 
 #include "platform/common/command_line.h"
-#include "platform/posix/native_path.h"
-#include "platform/posix/shell_verbs.h"
+#include "platform/common/native_path.h"
+#include "platform/common/shell_verbs.h"
 
 extern char** environ;
 
@@ -67,6 +67,14 @@ bool CommandAfterSlashC(const std::string& line, std::string* rest) {
 }
 
 }  // namespace
+
+std::string NativeProgramFolder() {
+  char buf[4096];
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return "./";
+  std::string path(buf, static_cast<size_t>(n));
+  return path.substr(0, path.rfind('/') + 1);
+}
 
 std::string ResolveProgram(const std::string& word,
                            const std::string& own_folder,
@@ -181,6 +189,35 @@ unsigned PosixWinExec(const std::string& command_line,
   if (err == ENOEXEC) return 11;
   if (err == ENOENT) return 2;
   return 0;
+}
+
+}  // namespace platform
+
+namespace platform {
+
+int PosixSystem(const std::string& command, const std::string& own_folder) {
+  if (std::optional<int> status = RunShellVerb(command)) return *status;
+  std::vector<std::string> words = SplitCommandLine(command);
+  if (words.empty()) return 0;
+  unsigned win_error = 2;
+  std::string path = ResolveProgram(words[0], own_folder, &win_error);
+  if (path.empty()) return 9009;
+  words[0] = ToNativePath(words[0]);
+  std::vector<char*> args;
+  for (const std::string& a : words) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  pid_t child = fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    execve(path.c_str(), args.data(), environ);
+    _exit(127);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  return 128 + WTERMSIG(status);
 }
 
 }  // namespace platform

@@ -7,6 +7,9 @@
 
 namespace platform {
 
+// The folder of the running program, with a trailing slash.
+std::string NativeProgramFolder();
+
 // Finds the program a Windows command line's first word names.  A word
 // with a folder (either slash) is taken as it stands, relative to the
 // current folder; a bare name is looked up in `own_folder`, then the
@@ -30,6 +33,12 @@ int SpawnDetached(const std::string& path,
 // shell.  Returns 33 when started, else 2, 3 or 11 as WinExec does.
 unsigned PosixWinExec(const std::string& command_line,
                       const std::string& own_folder);
+
+// system(command) on Linux: the interpreter's verbs run in the layer;
+// anything else is split by the Windows rules, resolved by ResolveProgram
+// and run with the caller's standard streams, and waited for.  Returns its
+// exit status (128 + signal when killed), 9009 when it cannot be found.
+int PosixSystem(const std::string& command, const std::string& own_folder);
 
 }  // namespace platform
 

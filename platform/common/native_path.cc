@@ -1,6 +1,4 @@
-#include "platform/posix/native_path.h"
-
-#include <unistd.h>
+#include "platform/common/native_path.h"
 
 #include <algorithm>
 
@@ -18,12 +16,5 @@ std::string FromNativePath(const std::string& path) {
   return out;
 }
 
-std::string NativeProgramFolder() {
-  char buf[4096];
-  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return "./";
-  std::string path(buf, static_cast<size_t>(n));
-  return path.substr(0, path.rfind('/') + 1);
-}
 
 }  // namespace platform

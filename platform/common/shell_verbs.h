@@ -1,8 +1,8 @@
 // The command interpreter's verbs that the system's programs use, carried
-// out by the posix layer itself so that no command text ever reaches
-// /bin/sh: "del [/Q] target", "md folder", "rd [/s] [/q] folder".
-#ifndef BRAMO_PLATFORM_POSIX_SHELL_VERBS_H_
-#define BRAMO_PLATFORM_POSIX_SHELL_VERBS_H_
+// out by the posix layer (and the fake, on request) itself, so that no
+// command text ever reaches /bin/sh: "del [/Q] target", "md folder", "rd [/s] [/q] folder".
+#ifndef BRAMO_PLATFORM_COMMON_SHELL_VERBS_H_
+#define BRAMO_PLATFORM_COMMON_SHELL_VERBS_H_
 
 #include <optional>
 #include <string>
@@ -24,4 +24,4 @@ std::optional<int> RunShellVerb(const std::string& text);
 
 }  // namespace platform
 
-#endif  // BRAMO_PLATFORM_POSIX_SHELL_VERBS_H_
+#endif  // BRAMO_PLATFORM_COMMON_SHELL_VERBS_H_

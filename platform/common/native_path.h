@@ -1,6 +1,7 @@
-// The posix layer speaks Windows paths to the system's code.
-#ifndef BRAMO_PLATFORM_POSIX_NATIVE_PATH_H_
-#define BRAMO_PLATFORM_POSIX_NATIVE_PATH_H_
+// Windows paths of the system's code and the Linux paths they stand for.
+// The posix layer and the fake's file verbs use these at their boundary.
+#ifndef BRAMO_PLATFORM_COMMON_NATIVE_PATH_H_
+#define BRAMO_PLATFORM_COMMON_NATIVE_PATH_H_
 
 #include <string>
 
@@ -14,9 +15,6 @@ std::string ToNativePath(const std::string& path);
 // so "/opt/bramo/Sablo.exe" reads "\opt\bramo\Sablo.exe".
 std::string FromNativePath(const std::string& path);
 
-// The folder of the running program, with a trailing slash.
-std::string NativeProgramFolder();
-
 }  // namespace platform
 
-#endif  // BRAMO_PLATFORM_POSIX_NATIVE_PATH_H_
+#endif  // BRAMO_PLATFORM_COMMON_NATIVE_PATH_H_

@@ -1,11 +1,11 @@
-#include "platform/posix/shell_verbs.h"
+#include "platform/common/shell_verbs.h"
 
 #include <strings.h>
 
 #include <filesystem>
 #include <system_error>
 
-#include "platform/posix/native_path.h"
+#include "platform/common/native_path.h"
 
 namespace platform {
 namespace fs = std::filesystem;
