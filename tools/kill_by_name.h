@@ -1,0 +1,34 @@
+// The process-ending stand-ins (pskill, apache/bin/pv) for Linux installs.
+//
+// On Windows these tools end every process of a name on the machine.  Ours
+// end only the processes of this installation: those whose program or
+// current folder lies inside the install folder (the nearest folder above
+// the tool that holds Sablo.exe), so that a demonstration run never ends a
+// stranger's curl.  They never end themselves or the system's first
+// process.
+#ifndef BRAMO_TOOLS_KILL_BY_NAME_H_
+#define BRAMO_TOOLS_KILL_BY_NAME_H_
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace tools {
+
+// Whether a process's program base name `base` is what `name` asks for:
+// equal without regard to case, or equal once ".exe" is added to `name`.
+bool NameMatches(const std::string& base, const std::string& name);
+
+// The install folder for a tool at `tool_path` (with a trailing '/').
+std::string InstallFolderOf(const std::string& tool_path);
+
+// The processes of the installation under `folder` whose name matches.
+std::vector<pid_t> FindInstallationProcesses(const std::string& folder,
+                                             const std::string& name);
+
+// Ends the processes (SIGKILL).  Returns how many were ended.
+int EndProcesses(const std::vector<pid_t>& pids);
+
+}  // namespace tools
+
+#endif  // BRAMO_TOOLS_KILL_BY_NAME_H_
