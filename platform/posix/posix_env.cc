@@ -33,13 +33,18 @@ double PauseScale() {
 
 // The message loop ends on SIGINT or SIGTERM; the handler only writes to
 // a pipe that the loop watches.
+// A window's destruction wakes the loop the same way.
 int g_stop_pipe[2] = {-1, -1};
+constexpr char kWakeSignal = 's';
+constexpr char kWakeWindowGone = 'w';
 
-void OnStopSignal(int) {
-  char c = 1;
-  ssize_t ignored = write(g_stop_pipe[1], &c, 1);
+void WakeLoop(char why) {
+  if (g_stop_pipe[1] < 0) return;
+  ssize_t ignored = write(g_stop_pipe[1], &why, 1);
   (void)ignored;
 }
+
+void OnStopSignal(int) { WakeLoop(kWakeSignal); }
 
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -50,7 +55,14 @@ std::string ReadWholeFile(const std::string& path) {
 
 }  // namespace
 
-PosixEnv::PosixEnv() = default;
+PosixEnv::PosixEnv() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    if (pipe2(g_stop_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+      g_stop_pipe[0] = g_stop_pipe[1] = -1;
+    }
+  });
+}
 PosixEnv::~PosixEnv() = default;
 
 std::string PosixEnv::ModulePath(size_t capacity) {
@@ -245,27 +257,27 @@ void PosixEnv::DestroyDialogWindow(WindowHandle window) {
     if (it == windows_.end()) return;
     host = it->second;
     windows_.erase(it);
-    if (window == 1) main_window_gone_ = true;
   }
   host->OnDestroy();
-  if (g_stop_pipe[1] >= 0) OnStopSignal(0);
+  WakeLoop(kWakeWindowGone);
 }
 
-int PosixEnv::RunMessageLoop(WindowHandle) {
-  {
-    std::lock_guard<std::mutex> lock(windows_mu_);
-    if (main_window_gone_) return 0;
-  }
-  if (g_stop_pipe[0] < 0 && pipe2(g_stop_pipe, O_CLOEXEC) != 0) return 1;
+int PosixEnv::RunMessageLoop(WindowHandle main_window) {
   struct sigaction sa = {};
   sa.sa_handler = OnStopSignal;
   sigemptyset(&sa.sa_mask);
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGTERM, &sa, nullptr);
-  struct pollfd fd = {g_stop_pipe[0], POLLIN, 0};
-  while (poll(&fd, 1, -1) < 0 && errno == EINTR) {
+  while (true) {
+    {
+      std::lock_guard<std::mutex> lock(windows_mu_);
+      if (windows_.count(main_window) == 0) return 0;
+    }
+    struct pollfd fd = {g_stop_pipe[0], POLLIN, 0};
+    if (poll(&fd, 1, -1) < 0) continue;  // EINTR
+    char why = 0;
+    if (read(g_stop_pipe[0], &why, 1) == 1 && why == kWakeSignal) return 0;
   }
-  return 0;
 }
 
 bool PosixEnv::IsIconic(WindowHandle) { return false; }

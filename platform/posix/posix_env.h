@@ -9,7 +9,6 @@
 #ifndef BRAMO_PLATFORM_POSIX_POSIX_ENV_H_
 #define BRAMO_PLATFORM_POSIX_POSIX_ENV_H_
 
-#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <string>
@@ -58,10 +57,8 @@ class PosixEnv : public Env {
 
   std::mutex console_mu_;  // one tray line or box at a time
   std::mutex windows_mu_;
-  std::condition_variable windows_cv_;
   std::map<WindowHandle, WindowHost*> windows_;
   WindowHandle next_window_ = 1;
-  bool main_window_gone_ = false;
 };
 
 }  // namespace platform

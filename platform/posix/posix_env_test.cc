@@ -262,3 +262,53 @@ TEST(ProcessTableTest, AZombieHasNoName) {
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+class QuietWindow : public WindowHost {
+ public:
+  bool OnInitDialog(WindowHandle) override { return true; }
+  bool OnMessage(uint32_t, uintptr_t, intptr_t, intptr_t*) override {
+    return false;
+  }
+  void OnDestroy() override { destroyed = true; }
+  bool destroyed = false;
+};
+
+TEST(MessageLoopTest, EndsWhenTheMainWindowIsDestroyedButNotForAnother) {
+  PosixEnv env;
+  QuietWindow main_host, other_host;
+  WindowHandle main_window = env.CreateDialogWindow(102, &main_host);
+  WindowHandle other = env.CreateDialogWindow(103, &other_host);
+  std::thread closer([&] {
+    env.DestroyDialogWindow(other);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    env.DestroyDialogWindow(main_window);
+  });
+  EXPECT_EQ(env.RunMessageLoop(main_window), 0);
+  closer.join();
+  EXPECT_TRUE(main_host.destroyed);
+  EXPECT_TRUE(other_host.destroyed);
+  // A loop for a window that is gone returns at once.
+  EXPECT_EQ(env.RunMessageLoop(main_window), 0);
+}
+
+TEST(MessageLoopTest, EndsOnSigterm) {
+  PosixEnv env;
+  QuietWindow host;
+  WindowHandle window = env.CreateDialogWindow(102, &host);
+  std::thread signaller([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    kill(getpid(), SIGTERM);
+  });
+  EXPECT_EQ(env.RunMessageLoop(window), 0);
+  signaller.join();
+  EXPECT_FALSE(host.destroyed);
+  env.DestroyDialogWindow(window);
+  signal(SIGTERM, SIG_DFL);
+  signal(SIGINT, SIG_DFL);
+}
+
+}  // namespace
+}  // namespace platform
