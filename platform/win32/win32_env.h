@@ -1,0 +1,82 @@
+// The Windows implementation of Env: the real Win32 API, for the 32-bit
+// build made with mingw-w64.  Texts are passed to the "A" functions as they
+// are, so GBK bytes reach Windows unchanged.
+//
+// <windows.h> is included only by the .cc files: several of its names are
+// macros (EnumProcesses, MessageBox, LoadIcon...), and this header must
+// declare the same Env everywhere.  Each concern is implemented in its own
+// file (win32_env.cc, programs_win32.cc, process_table_win32.cc,
+// autostart_win32.cc, shell_ui_win32.cc, dialog_win32.cc, ...).
+#ifndef BRAMO_PLATFORM_WIN32_WIN32_ENV_H_
+#define BRAMO_PLATFORM_WIN32_WIN32_ENV_H_
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/env.h"
+
+namespace platform {
+
+class Win32Env : public Env {
+ public:
+  Win32Env();
+  ~Win32Env() override;
+
+  // ---- Module and rights (win32_env.cc) ----------------------------------
+  std::string ModulePath(size_t capacity) override;
+  bool IsAdministrator(uint32_t* error) override;
+  bool RelaunchElevated(const std::string& program) override;
+  void ExitProcess(int code) override;
+
+  // ---- Time (win32_env.cc) -----------------------------------------------
+  void Sleep(uint32_t ms) override;
+
+  // ---- Programs and console (programs_win32.cc) --------------------------
+  unsigned WinExec(const std::string& command_line) override;
+  int System(const std::string& command) override;
+  void Print(const std::string& text) override;
+
+  // ---- Process table (process_table_win32.cc) ----------------------------
+  bool EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) override;
+  std::optional<std::string> ProcessBaseName(uint32_t pid,
+                                             size_t capacity) override;
+
+  // ---- Autostart (autostart_win32.cc) ------------------------------------
+  bool SetAutostartValue(const std::string& name,
+                         const std::string& data) override;
+  std::optional<std::string> AutostartValue(const std::string& name) override;
+
+  // ---- User interface (shell_ui_win32.cc, dialog_win32.cc) ---------------
+  bool InitCommonControls(uint32_t size, uint32_t classes) override;
+  IconHandle LoadIconResource(int id) override;
+  bool NotifyIcon(uint32_t message, const NotifyIconData& data) override;
+  int ShowMessageBox(WindowHandle owner, const std::string& text,
+                     const std::string& caption, uint32_t type) override;
+  WindowHandle CreateDialogWindow(int template_id, WindowHost* host) override;
+  void DestroyDialogWindow(WindowHandle window) override;
+  int RunMessageLoop(WindowHandle main_window) override;
+  bool IsIconic(WindowHandle window) override;
+  void ClientSize(WindowHandle window, int* width, int* height) override;
+  void IconMetrics(int* cx, int* cy) override;
+  void DrawMinimizedIcon(WindowHandle window, IconHandle icon, int x,
+                         int y) override;
+  void SetWindowIcons(WindowHandle window, IconHandle icon) override;
+
+  // Called by the dialog procedure when one of our windows is destroyed.
+  void ForgetWindow(WindowHandle window);
+
+ private:
+  std::mutex console_mu_;  // one Print at a time
+
+  // The dialogs made by CreateDialogWindow that still exist, and the one
+  // whose destruction ends the message loop.  Used on the thread that
+  // owns the windows.
+  std::mutex windows_mu_;
+  std::vector<WindowHandle> windows_;
+  WindowHandle main_window_ = 0;
+};
+
+}  // namespace platform
+
+#endif  // BRAMO_PLATFORM_WIN32_WIN32_ENV_H_
