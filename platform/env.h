@@ -102,6 +102,41 @@ class Env {
   virtual std::optional<std::string> AutostartValue(
       const std::string& name) = 0;
 
+  // ---- Profile strings ---------------------------------------------------
+
+  // GetPrivateProfileStringA(section, key, default, buffer of `size`,
+  // file): what the buffer holds, at most size - 1 bytes.  A missing file,
+  // section or key gives the default (cut the same way).
+  virtual std::string GetProfileText(const std::string& section,
+                                     const std::string& key,
+                                     const std::string& default_value,
+                                     size_t size,
+                                     const std::string& file) = 0;
+
+  // WritePrivateProfileStringA(section, key, value, file): the key's line
+  // replaced or added, every other line kept; a missing file is created
+  // (its folder must exist).  The new file replaces the old one whole, so
+  // a reader sees the old or the new content, never a torn one.  False
+  // when it cannot be written; the old file is then unchanged.
+  virtual bool WriteProfileText(const std::string& section,
+                                const std::string& key,
+                                const std::string& value,
+                                const std::string& file) = 0;
+
+  // ---- Files -------------------------------------------------------------
+
+  // The bytes of a file; nullopt when it cannot be read.
+  virtual std::optional<std::string> ReadWholeFile(const std::string& path) = 0;
+
+  // Replaces a file's content whole with `bytes` (no text-mode
+  // conversion): written to a temporary file in the same folder, then
+  // renamed over the old one.  False, with the old file unchanged, when
+  // that fails.
+  virtual bool WriteWholeFile(const std::string& path,
+                              const std::string& bytes) = 0;
+
+  virtual bool FileExists(const std::string& path) = 0;
+
   // ---- User interface ----------------------------------------------------
 
   // InitCommonControlsEx with the given structure size and class set.

@@ -15,6 +15,8 @@
 //   tray add|modify|delete <role> "<tip>"     (line ends shown as \n)
 //   msgbox <icon> <ok|okcancel> "<caption>" "<text>"
 //   dialog create <template> | dialog destroy
+//   write <path>            (whole-file writes; "(failed)" when they fail)
+//   profile write [section] key=value <file>
 #ifndef BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
 #define BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
 
@@ -57,6 +59,10 @@ class FakeEnv : public Env {
   // When set, System also carries out the command interpreter's verbs
   // (del, md, rd) on the real files, as the posix layer does.
   bool system_runs_verbs = false;
+  // When set, the next whole-file or profile write stops after writing
+  // this many bytes of its temporary file and fails, as a full disk or a
+  // crash would leave it.  Cleared by that write.
+  std::optional<size_t> fail_writes_after_bytes;
 
   // ---- What happened -----------------------------------------------------
   std::vector<std::string> trace() const;
@@ -83,6 +89,17 @@ class FakeEnv : public Env {
   bool SetAutostartValue(const std::string& name,
                          const std::string& data) override;
   std::optional<std::string> AutostartValue(const std::string& name) override;
+  std::string GetProfileText(const std::string& section,
+                             const std::string& key,
+                             const std::string& default_value, size_t size,
+                             const std::string& file) override;
+  bool WriteProfileText(const std::string& section, const std::string& key,
+                        const std::string& value,
+                        const std::string& file) override;
+  std::optional<std::string> ReadWholeFile(const std::string& path) override;
+  bool WriteWholeFile(const std::string& path,
+                      const std::string& bytes) override;
+  bool FileExists(const std::string& path) override;
   bool InitCommonControls(uint32_t size, uint32_t classes) override;
   IconHandle LoadIconResource(int id) override;
   bool NotifyIcon(uint32_t message, const NotifyIconData& data) override;
@@ -109,6 +126,7 @@ class FakeEnv : public Env {
 
  private:
   mutable std::mutex mu_;
+  std::mutex profile_mu_;  // one profile read-change-write at a time
   std::vector<std::string> trace_;
   uint64_t now_ms_ = 0;
   std::map<std::string, std::string> autostart_;

@@ -46,7 +46,7 @@ void WakeLoop(char why) {
 
 void OnStopSignal(int) { WakeLoop(kWakeSignal); }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadProcFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
@@ -128,7 +128,7 @@ std::optional<std::string> PosixEnv::ProcessBaseName(uint32_t pid,
   std::string proc = "/proc/" + std::to_string(pid);
   // A zombie has no program any more; it counts as a process that cannot
   // be opened.
-  std::string stat = ReadWholeFile(proc + "/stat");
+  std::string stat = ReadProcFile(proc + "/stat");
   size_t paren = stat.rfind(')');
   if (stat.empty() || paren == std::string::npos || paren + 2 >= stat.size() ||
       stat[paren + 2] == 'Z') {

@@ -37,6 +37,17 @@ class PosixEnv : public Env {
   bool SetAutostartValue(const std::string& name,
                          const std::string& data) override;
   std::optional<std::string> AutostartValue(const std::string& name) override;
+  std::string GetProfileText(const std::string& section,
+                             const std::string& key,
+                             const std::string& default_value, size_t size,
+                             const std::string& file) override;
+  bool WriteProfileText(const std::string& section, const std::string& key,
+                        const std::string& value,
+                        const std::string& file) override;
+  std::optional<std::string> ReadWholeFile(const std::string& path) override;
+  bool WriteWholeFile(const std::string& path,
+                      const std::string& bytes) override;
+  bool FileExists(const std::string& path) override;
   bool InitCommonControls(uint32_t size, uint32_t classes) override;
   IconHandle LoadIconResource(int id) override;
   bool NotifyIcon(uint32_t message, const NotifyIconData& data) override;

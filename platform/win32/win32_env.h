@@ -47,6 +47,19 @@ class Win32Env : public Env {
                          const std::string& data) override;
   std::optional<std::string> AutostartValue(const std::string& name) override;
 
+  // ---- Profile strings and files (profile_win32.cc) ----------------------
+  std::string GetProfileText(const std::string& section,
+                             const std::string& key,
+                             const std::string& default_value, size_t size,
+                             const std::string& file) override;
+  bool WriteProfileText(const std::string& section, const std::string& key,
+                        const std::string& value,
+                        const std::string& file) override;
+  std::optional<std::string> ReadWholeFile(const std::string& path) override;
+  bool WriteWholeFile(const std::string& path,
+                      const std::string& bytes) override;
+  bool FileExists(const std::string& path) override;
+
   // ---- User interface (shell_ui_win32.cc, dialog_win32.cc) ---------------
   bool InitCommonControls(uint32_t size, uint32_t classes) override;
   IconHandle LoadIconResource(int id) override;

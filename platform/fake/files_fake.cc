@@ -1,0 +1,84 @@
+// The fake's files are real files; writes can be made to fail half-way.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/common/native_path.h"
+#include "platform/common/profile_text.h"
+#include "platform/fake/fake_env.h"
+
+namespace platform {
+namespace fs = std::filesystem;
+
+std::optional<std::string> FakeEnv::ReadWholeFile(const std::string& path) {
+  std::ifstream in(ToNativePath(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+bool FakeEnv::WriteWholeFile(const std::string& path,
+                             const std::string& bytes) {
+  std::optional<size_t> fail_after;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    fail_after.swap(fail_writes_after_bytes);
+  }
+  const std::string native = ToNativePath(path);
+  const std::string temp = native + ".writing";
+  bool ok;
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    ok = static_cast<bool>(out);
+    if (ok && fail_after) {
+      // The write dies here: part of the new content reached the disk.
+      out.write(bytes.data(), static_cast<std::streamsize>(
+                                  std::min(*fail_after, bytes.size())));
+      ok = false;
+    } else if (ok) {
+      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+      out.flush();
+      ok = static_cast<bool>(out);
+    }
+  }
+  std::error_code ec;
+  if (ok) fs::rename(temp, native, ec);
+  if (!ok || ec) {
+    fs::remove(temp, ec);
+    ok = false;
+  }
+  Record("write " + path + (ok ? "" : " (failed)"));
+  return ok;
+}
+
+bool FakeEnv::FileExists(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(ToNativePath(path), ec);
+}
+
+std::string FakeEnv::GetProfileText(const std::string& section,
+                                    const std::string& key,
+                                    const std::string& default_value,
+                                    size_t size, const std::string& file) {
+  return ReadProfileText(ReadWholeFile(file).value_or(""), section, key,
+                         default_value, size);
+}
+
+bool FakeEnv::WriteProfileText(const std::string& section,
+                               const std::string& key, const std::string& value,
+                               const std::string& file) {
+  std::lock_guard<std::mutex> lock(profile_mu_);
+  Record("profile write [" + section + "] " + key + "=" + value + " " + file);
+  std::string content;
+  if (FileExists(file)) {
+    std::optional<std::string> old = ReadWholeFile(file);
+    if (!old) return false;
+    content = *old;
+  }
+  return WriteWholeFile(file,
+                        WriteProfileTextInto(content, section, key, value));
+}
+
+}  // namespace platform

@@ -1,0 +1,107 @@
+// Files and profile strings on Linux: our own profile rules on real files,
+// every write replacing the file whole through a temporary file and a
+// rename.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+#include "platform/common/native_path.h"
+#include "platform/common/profile_text.h"
+#include "platform/posix/posix_env.h"
+
+namespace platform {
+namespace {
+
+// Profile writes read, change and replace the file; one at a time in this
+// process, so that two threads writing different keys lose neither.
+std::mutex g_profile_mu;
+
+bool WriteAll(int fd, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> PosixEnv::ReadWholeFile(const std::string& path) {
+  int fd = open(ToNativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string bytes;
+  char buf[8192];
+  while (true) {
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    bytes.append(buf, static_cast<size_t>(n));
+  }
+  close(fd);
+  return bytes;
+}
+
+bool PosixEnv::WriteWholeFile(const std::string& path,
+                              const std::string& bytes) {
+  const std::string native = ToNativePath(path);
+  size_t slash = native.rfind('/');
+  std::string temp =
+      (slash == std::string::npos ? std::string()
+                                  : native.substr(0, slash + 1)) +
+      "." + native.substr(slash == std::string::npos ? 0 : slash + 1) +
+      ".XXXXXX";
+  std::vector<char> name(temp.begin(), temp.end());
+  name.push_back('\0');
+  int fd = mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  // A replaced file keeps its permissions; a new one gets the usual ones.
+  struct stat st;
+  mode_t mode = stat(native.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+  bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  if (ok && rename(name.data(), native.c_str()) == 0) return true;
+  unlink(name.data());
+  return false;
+}
+
+bool PosixEnv::FileExists(const std::string& path) {
+  struct stat st;
+  return stat(ToNativePath(path).c_str(), &st) == 0;
+}
+
+std::string PosixEnv::GetProfileText(const std::string& section,
+                                     const std::string& key,
+                                     const std::string& default_value,
+                                     size_t size, const std::string& file) {
+  std::string content = ReadWholeFile(file).value_or("");
+  return ReadProfileText(content, section, key, default_value, size);
+}
+
+bool PosixEnv::WriteProfileText(const std::string& section,
+                                const std::string& key,
+                                const std::string& value,
+                                const std::string& file) {
+  std::lock_guard<std::mutex> lock(g_profile_mu);
+  std::string content;
+  if (FileExists(file)) {
+    std::optional<std::string> old = ReadWholeFile(file);
+    if (!old) return false;  // never replace what could not be read
+    content = *old;
+  }
+  return WriteWholeFile(file,
+                        WriteProfileTextInto(content, section, key, value));
+}
+
+}  // namespace platform

@@ -1,0 +1,103 @@
+// Files and profile strings on Windows.  Profile values are read and
+// written by the Windows API itself; a write goes to a copy of the file in
+// the same folder that then replaces the original, so a reader (the
+// registration client runs beside the controller) never meets a torn file.
+#include <windows.h>
+
+#include <mutex>
+#include <vector>
+
+#include "platform/win32/win32_env.h"
+
+namespace platform {
+namespace {
+
+std::mutex g_profile_mu;
+
+std::string TempNameBeside(const std::string& path) {
+  return path + ".writing." + std::to_string(GetCurrentProcessId());
+}
+
+bool Replace(const std::string& temp, const std::string& path) {
+  if (MoveFileExA(temp.c_str(), path.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  DeleteFileA(temp.c_str());
+  return false;
+}
+
+}  // namespace
+
+std::optional<std::string> Win32Env::ReadWholeFile(const std::string& path) {
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes;
+  char buf[8192];
+  DWORD n = 0;
+  bool ok = true;
+  while ((ok = ReadFile(file, buf, sizeof buf, &n, nullptr)) && n > 0) {
+    bytes.append(buf, n);
+  }
+  CloseHandle(file);
+  if (!ok) return std::nullopt;
+  return bytes;
+}
+
+bool Win32Env::WriteWholeFile(const std::string& path,
+                              const std::string& bytes) {
+  const std::string temp = TempNameBeside(path);
+  HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = bytes.empty() ||
+            (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                       &written, nullptr) &&
+             written == bytes.size());
+  ok = FlushFileBuffers(file) && ok;
+  ok = CloseHandle(file) && ok;
+  if (!ok) {
+    DeleteFileA(temp.c_str());
+    return false;
+  }
+  return Replace(temp, path);
+}
+
+bool Win32Env::FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Win32Env::GetProfileText(const std::string& section,
+                                     const std::string& key,
+                                     const std::string& default_value,
+                                     size_t size, const std::string& file) {
+  if (size == 0) return "";
+  std::vector<char> buf(size, '\0');
+  DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(),
+                                     default_value.c_str(), buf.data(),
+                                     static_cast<DWORD>(size), file.c_str());
+  return std::string(buf.data(), n);
+}
+
+bool Win32Env::WriteProfileText(const std::string& section,
+                                const std::string& key,
+                                const std::string& value,
+                                const std::string& file) {
+  std::lock_guard<std::mutex> lock(g_profile_mu);
+  const std::string temp = TempNameBeside(file);
+  if (FileExists(file)) {
+    if (!CopyFileA(file.c_str(), temp.c_str(), FALSE)) return false;
+  }
+  if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                  temp.c_str())) {
+    DeleteFileA(temp.c_str());
+    return false;
+  }
+  return Replace(temp, file);
+}
+
+}  // namespace platform
