@@ -5,6 +5,8 @@
 
 #include <psapi.h>
 
+#include <algorithm>
+
 #include "platform/win32/win32_env.h"
 
 namespace platform {
@@ -36,7 +38,9 @@ std::optional<std::string> Win32Env::ProcessBaseName(uint32_t pid,
     std::vector<char> buf(capacity == 0 ? 1 : capacity, '\0');
     DWORD n = GetModuleBaseNameA(process, module, buf.data(),
                                  static_cast<DWORD>(buf.size()));
-    name = std::string(buf.data(), n);
+    // A long name fills the whole buffer, without a terminating zero on
+    // some systems; the caller gets at most capacity - 1 characters.
+    name = std::string(buf.data(), std::min<size_t>(n, buf.size() - 1));
   }
   CloseHandle(process);
   return name;

@@ -1,0 +1,26 @@
+// A program for the tests of starting programs: writes its arguments after
+// the first, one a line, to the file named by the first, so a test sees
+// that it ran and how its command line was split.  The file appears whole
+// (written under another name, then renamed).
+//
+//   marker_tool <file> [argument...]
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fputs("usage: marker_tool <file> [argument...]\n", stderr);
+    return 2;
+  }
+  std::string file = argv[1];
+  std::string temp = file + ".part";
+  std::FILE* out = std::fopen(temp.c_str(), "wb");
+  if (out == nullptr) return 1;
+  for (int i = 2; i < argc; ++i) {
+    std::fputs(argv[i], out);
+    std::fputc('\n', out);
+  }
+  if (std::fclose(out) != 0) return 1;
+  std::remove(file.c_str());  // rename does not replace on Windows
+  return std::rename(temp.c_str(), file.c_str()) == 0 ? 0 : 1;
+}
