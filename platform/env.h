@@ -137,6 +137,30 @@ class Env {
 
   virtual bool FileExists(const std::string& path) = 0;
 
+  // ---- Ports -------------------------------------------------------------
+
+  // Finds the process that holds local TCP port `port` over IPv4: the
+  // first row of the system's TCP table, in its order and of any state,
+  // whose local port matches.  Returns 0 with *pid set when a row matched
+  // (left as it was otherwise, also when the table cannot be read), or 1
+  // when the table's library cannot be had at all.
+  virtual int FindPortOwner(int port, uint32_t* pid) = 0;
+
+  // Ends process `pid` unless its program is "httpd.exe" (without regard
+  // to case), which is left running.  Returns 0 when ended, spared or
+  // already gone; 3 when a step failed (no right to end it, or it is this
+  // process or the system's first one, which are never ended).
+  virtual int TerminatePortOwner(uint32_t pid) = 0;
+
+  // ---- Time and chance ---------------------------------------------------
+
+  // time(): the current time in whole seconds.
+  virtual int64_t Time() = 0;
+  // srand() and rand() of the C runtime: the same seed gives the same
+  // draws; rand() gives 0 to 32767 at least.
+  virtual void SRand(unsigned seed) = 0;
+  virtual int Rand() = 0;
+
   // ---- User interface ----------------------------------------------------
 
   // InitCommonControlsEx with the given structure size and class set.

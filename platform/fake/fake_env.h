@@ -17,6 +17,7 @@
 //   dialog create <template> | dialog destroy
 //   write <path>            (whole-file writes; "(failed)" when they fail)
 //   profile write [section] key=value <file>
+//   terminate <pid> | spare <pid>   (TerminatePortOwner)
 #ifndef BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
 #define BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
 
@@ -63,6 +64,16 @@ class FakeEnv : public Env {
   // this many bytes of its temporary file and fails, as a full disk or a
   // crash would leave it.  Cleared by that write.
   std::optional<size_t> fail_writes_after_bytes;
+  // The TCP table: port -> owning process.  `tcp_library_missing` makes
+  // every lookup answer 1.  Processes in `unkillable` give 3 when ended.
+  std::map<int, uint32_t> port_owners;
+  bool tcp_library_missing = false;
+  std::vector<uint32_t> unkillable;
+  // time() at virtual time 0; the clock then follows the pauses.
+  int64_t start_time = 1700000000;
+  // Draws of rand() to hand out first, in order; when none is left the
+  // runtime's own generator (seeded by SRand) answers.
+  std::deque<int> rand_values;
 
   // ---- What happened -----------------------------------------------------
   std::vector<std::string> trace() const;
@@ -100,6 +111,11 @@ class FakeEnv : public Env {
   bool WriteWholeFile(const std::string& path,
                       const std::string& bytes) override;
   bool FileExists(const std::string& path) override;
+  int FindPortOwner(int port, uint32_t* pid) override;
+  int TerminatePortOwner(uint32_t pid) override;
+  int64_t Time() override;
+  void SRand(unsigned seed) override;
+  int Rand() override;
   bool InitCommonControls(uint32_t size, uint32_t classes) override;
   IconHandle LoadIconResource(int id) override;
   bool NotifyIcon(uint32_t message, const NotifyIconData& data) override;
@@ -134,6 +150,7 @@ class FakeEnv : public Env {
   std::map<WindowHandle, WindowHost*> windows_;
   WindowHandle next_window_ = 0x1000;
   std::optional<int> exit_code_;
+  uint32_t rand_state_ = 1;
 };
 
 // Shows a text on one trace line: line ends as \n and \r, quotes as \".

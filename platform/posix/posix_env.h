@@ -48,6 +48,11 @@ class PosixEnv : public Env {
   bool WriteWholeFile(const std::string& path,
                       const std::string& bytes) override;
   bool FileExists(const std::string& path) override;
+  int FindPortOwner(int port, uint32_t* pid) override;
+  int TerminatePortOwner(uint32_t pid) override;
+  int64_t Time() override;
+  void SRand(unsigned seed) override;
+  int Rand() override;
   bool InitCommonControls(uint32_t size, uint32_t classes) override;
   IconHandle LoadIconResource(int id) override;
   bool NotifyIcon(uint32_t message, const NotifyIconData& data) override;

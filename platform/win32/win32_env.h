@@ -60,6 +60,13 @@ class Win32Env : public Env {
                       const std::string& bytes) override;
   bool FileExists(const std::string& path) override;
 
+  // ---- Ports, time and chance (ports_win32.cc) ---------------------------
+  int FindPortOwner(int port, uint32_t* pid) override;
+  int TerminatePortOwner(uint32_t pid) override;
+  int64_t Time() override;
+  void SRand(unsigned seed) override;
+  int Rand() override;
+
   // ---- User interface (shell_ui_win32.cc, dialog_win32.cc) ---------------
   bool InitCommonControls(uint32_t size, uint32_t classes) override;
   IconHandle LoadIconResource(int id) override;

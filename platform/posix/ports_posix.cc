@@ -1,0 +1,167 @@
+// Ports, time and chance on Linux.
+#include <dirent.h>
+#include <signal.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+
+#include "platform/posix/posix_env.h"
+#include "platform/posix/tcp_table.h"
+
+namespace platform {
+namespace {
+
+std::optional<std::string> ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// Splits a row's fields at blanks.
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> out;
+  std::istringstream in(line);
+  std::string field;
+  while (in >> field) out.push_back(field);
+  return out;
+}
+
+// "0100007F:1F90" -> address text "0100007F" and port 8080.
+bool SplitAddress(const std::string& field, std::string* address, int* port) {
+  size_t colon = field.find(':');
+  if (colon == std::string::npos) return false;
+  *address = field.substr(0, colon);
+  *port = static_cast<int>(std::strtol(field.c_str() + colon + 1, nullptr, 16));
+  return true;
+}
+
+template <typename Accept>
+std::vector<TcpRow> Parse(const std::string& text, Accept accept) {
+  std::vector<TcpRow> rows;
+  std::istringstream lines(text);
+  std::string line;
+  std::getline(lines, line);  // the heading
+  while (std::getline(lines, line)) {
+    std::vector<std::string> f = Fields(line);
+    std::string address;
+    TcpRow row;
+    if (f.size() < 10 || !SplitAddress(f[1], &address, &row.local_port)) {
+      continue;
+    }
+    if (!accept(address)) continue;
+    row.inode = std::strtoull(f[9].c_str(), nullptr, 10);
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::string BaseName(const std::string& path) {
+  return path.substr(path.rfind('/') + 1);
+}
+
+bool IsWebServerName(const std::string& name) {
+  return strcasecmp(BaseName(name).c_str(), "httpd.exe") == 0;
+}
+
+}  // namespace
+
+std::vector<TcpRow> ParseTcpTable(const std::string& text) {
+  return Parse(text, [](const std::string&) { return true; });
+}
+
+std::vector<TcpRow> ParseTcp6TableForIpv4(const std::string& text) {
+  return Parse(text, [](const std::string& address) {
+    if (address.size() != 32) return false;
+    // The kernel prints the address as four 32-bit words in host order;
+    // "::" is all zeros, "::ffff:a.b.c.d" has FFFF0000 as its third word
+    // on a little-endian machine (0000FFFF on a big-endian one).
+    const std::string head = address.substr(0, 16);
+    const std::string third = address.substr(16, 8);
+    return head == "0000000000000000" &&
+           (address == std::string(32, '0') || third == "0000FFFF" ||
+            third == "FFFF0000");
+  });
+}
+
+std::optional<uint32_t> SocketOwner(uint64_t inode) {
+  const std::string wanted = "socket:[" + std::to_string(inode) + "]";
+  DIR* proc = opendir("/proc");
+  if (proc == nullptr) return std::nullopt;
+  std::optional<uint32_t> owner;
+  char link[64];
+  while (!owner) {
+    struct dirent* entry = readdir(proc);
+    if (entry == nullptr) break;
+    char* end = nullptr;
+    long pid = std::strtol(entry->d_name, &end, 10);
+    if (end == entry->d_name || *end != '\0') continue;
+    std::string fd_dir = "/proc/" + std::string(entry->d_name) + "/fd";
+    DIR* fds = opendir(fd_dir.c_str());
+    if (fds == nullptr) continue;
+    while (struct dirent* fd = readdir(fds)) {
+      if (fd->d_name[0] == '.') continue;
+      std::string path = fd_dir + "/" + fd->d_name;
+      ssize_t n = readlink(path.c_str(), link, sizeof link - 1);
+      if (n > 0 && wanted.compare(0, std::string::npos, link, n) == 0) {
+        owner = static_cast<uint32_t>(pid);
+        break;
+      }
+    }
+    closedir(fds);
+  }
+  closedir(proc);
+  return owner;
+}
+
+int PosixEnv::FindPortOwner(int port, uint32_t* pid) {
+  std::optional<std::string> tcp = ReadText("/proc/net/tcp");
+  if (!tcp) return 1;
+  // A server listening on [::] holds the IPv4 port as well (Apache's plain
+  // "Listen 80" does), so those rows come after the IPv4 ones.
+  std::vector<TcpRow> rows = ParseTcpTable(*tcp);
+  std::vector<TcpRow> v6 =
+      ParseTcp6TableForIpv4(ReadText("/proc/net/tcp6").value_or(""));
+  rows.insert(rows.end(), v6.begin(), v6.end());
+  for (const TcpRow& row : rows) {
+    if (row.local_port != port) continue;
+    if (row.inode == 0) {
+      *pid = 0;  // no owner any more, as Windows lists closing rows
+    } else if (std::optional<uint32_t> owner = SocketOwner(row.inode)) {
+      *pid = *owner;
+    }
+    break;
+  }
+  return 0;
+}
+
+int PosixEnv::TerminatePortOwner(uint32_t pid) {
+  if (pid <= 1 || pid == static_cast<uint32_t>(getpid())) return 3;
+  const std::string proc = "/proc/" + std::to_string(pid);
+  char buf[4096];
+  ssize_t n = readlink((proc + "/exe").c_str(), buf, sizeof buf - 1);
+  if (n <= 0) {
+    // Gone by now is no failure; a program we may not look at is.
+    return access(proc.c_str(), F_OK) != 0 ? 0 : 3;
+  }
+  std::string program(buf, static_cast<size_t>(n));
+  std::string argv0 = ReadText(proc + "/cmdline").value_or("");
+  argv0 = argv0.substr(0, argv0.find('\0'));
+  if (IsWebServerName(program) || IsWebServerName(argv0)) return 0;
+  if (kill(static_cast<pid_t>(pid), SIGKILL) == 0 || errno == ESRCH) return 0;
+  return 3;
+}
+
+int64_t PosixEnv::Time() { return static_cast<int64_t>(std::time(nullptr)); }
+
+void PosixEnv::SRand(unsigned seed) { std::srand(seed); }
+
+int PosixEnv::Rand() { return std::rand(); }
+
+}  // namespace platform
