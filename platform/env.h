@@ -21,6 +21,8 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +32,40 @@
 namespace platform {
 
 class WindowHost;
+
+// Lets another thread end an HTTP call that is under way.  The platform
+// layer hangs a hook on it for the length of the call; Cancel runs it.
+class HttpCancel {
+ public:
+  // Safe from any thread; the call under way (or the next one) fails.
+  void Cancel();
+  bool cancelled() const;
+  // For the platform layer: `hook` runs on Cancel, or at once when the
+  // token is cancelled already, until ClearHook.
+  void SetHook(std::function<void()> hook);
+  void ClearHook();
+
+ private:
+  mutable std::mutex mu_;
+  bool cancelled_ = false;
+  std::function<void()> hook_;
+};
+
+// How an HTTP call went, in the steps WinINet takes.
+enum class HttpResult {
+  kOk = 0,
+  kSessionFailed,  // no Internet session (InternetOpenA)
+  kUrlFailed,      // no answer: name, connection, refusal, time-out
+  kReadFailed,     // the answer broke off while its body was read
+};
+
+struct HttpOptions {
+  HttpCancel* cancel = nullptr;
+  // Connect and receive time-outs; 0 keeps the platform's defaults (about
+  // a minute each), as the system itself always does.  Tests set them
+  // short.
+  uint32_t timeout_ms = 0;
+};
 
 class Env {
  public:
@@ -160,6 +196,22 @@ class Env {
   // draws; rand() gives 0 to 32767 at least.
   virtual void SRand(unsigned seed) = 0;
   virtual int Rand() = 0;
+
+  // ---- HTTP --------------------------------------------------------------
+
+  // GET `url` with user agent `agent`: redirects followed, compressed and
+  // chunked bodies decoded, the proxy the system is set up with, nothing
+  // cached.  *body gets at most `max_bytes` bytes of the body, whatever the
+  // HTTP status; reading stops there.  On any failure *body is empty.
+  virtual HttpResult HttpGet(const std::string& url, const std::string& agent,
+                             size_t max_bytes, std::string* body,
+                             const HttpOptions& options) = 0;
+
+  // Downloads `url` into the file `path`.  True only when the server
+  // answered with a 2xx status and the whole body was stored; otherwise
+  // false, and no file of a failed download is left at `path`.
+  virtual bool DownloadToFile(const std::string& url, const std::string& path,
+                              const HttpOptions& options) = 0;
 
   // ---- User interface ----------------------------------------------------
 

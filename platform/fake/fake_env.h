@@ -18,6 +18,7 @@
 //   write <path>            (whole-file writes; "(failed)" when they fail)
 //   profile write [section] key=value <file>
 //   terminate <pid> | spare <pid>   (TerminatePortOwner)
+//   http get <url> agent=<agent> | download <url> -> <path> [(failed)]
 #ifndef BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
 #define BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
 
@@ -74,6 +75,14 @@ class FakeEnv : public Env {
   // Draws of rand() to hand out first, in order; when none is left the
   // runtime's own generator (seeded by SRand) answers.
   std::deque<int> rand_values;
+  // Answers of the web, by URL.  A URL without one cannot be reached.
+  struct HttpAnswer {
+    HttpResult result = HttpResult::kOk;
+    int status = 200;
+    std::string body;
+  };
+  std::map<std::string, HttpAnswer> http_answers;
+  bool http_session_fails = false;
 
   // ---- What happened -----------------------------------------------------
   std::vector<std::string> trace() const;
@@ -116,6 +125,11 @@ class FakeEnv : public Env {
   int64_t Time() override;
   void SRand(unsigned seed) override;
   int Rand() override;
+  HttpResult HttpGet(const std::string& url, const std::string& agent,
+                     size_t max_bytes, std::string* body,
+                     const HttpOptions& options) override;
+  bool DownloadToFile(const std::string& url, const std::string& path,
+                      const HttpOptions& options) override;
   bool InitCommonControls(uint32_t size, uint32_t classes) override;
   IconHandle LoadIconResource(int id) override;
   bool NotifyIcon(uint32_t message, const NotifyIconData& data) override;

@@ -1,2 +1,3 @@
 find_package(Threads REQUIRED)
-target_link_libraries(bramo_platform PUBLIC Threads::Threads)
+find_package(CURL REQUIRED)
+target_link_libraries(bramo_platform PUBLIC Threads::Threads CURL::libcurl)

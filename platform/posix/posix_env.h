@@ -53,6 +53,11 @@ class PosixEnv : public Env {
   int64_t Time() override;
   void SRand(unsigned seed) override;
   int Rand() override;
+  HttpResult HttpGet(const std::string& url, const std::string& agent,
+                     size_t max_bytes, std::string* body,
+                     const HttpOptions& options) override;
+  bool DownloadToFile(const std::string& url, const std::string& path,
+                      const HttpOptions& options) override;
   bool InitCommonControls(uint32_t size, uint32_t classes) override;
   IconHandle LoadIconResource(int id) override;
   bool NotifyIcon(uint32_t message, const NotifyIconData& data) override;

@@ -67,6 +67,13 @@ class Win32Env : public Env {
   void SRand(unsigned seed) override;
   int Rand() override;
 
+  // ---- HTTP (http_win32.cc) ----------------------------------------------
+  HttpResult HttpGet(const std::string& url, const std::string& agent,
+                     size_t max_bytes, std::string* body,
+                     const HttpOptions& options) override;
+  bool DownloadToFile(const std::string& url, const std::string& path,
+                      const HttpOptions& options) override;
+
   // ---- User interface (shell_ui_win32.cc, dialog_win32.cc) ---------------
   bool InitCommonControls(uint32_t size, uint32_t classes) override;
   IconHandle LoadIconResource(int id) override;

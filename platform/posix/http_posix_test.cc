@@ -1,0 +1,154 @@
+// The HTTP calls on Linux against small servers of the test's own on
+// loopback.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+#include "platform/posix/posix_env.h"
+#include "testing/temp_folder.h"
+
+namespace platform {
+namespace {
+
+// Accepts connections on a loopback port and answers each with `reply`
+// (none: it never answers), until stopped.
+class TinyServer {
+ public:
+  explicit TinyServer(std::string reply, bool answer = true)
+      : reply_(std::move(reply)), answer_(answer) {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr = {};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    listen(fd_, 8);
+    socklen_t len = sizeof addr;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~TinyServer() {
+    stop_ = true;
+    shutdown(fd_, SHUT_RDWR);
+    close(fd_);
+    thread_.join();
+    for (int c : held_) close(c);
+  }
+  std::string url(const std::string& path = "/") const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+
+ private:
+  void Serve() {
+    while (!stop_) {
+      int c = accept(fd_, nullptr, nullptr);
+      if (c < 0) return;
+      char buf[4096];
+      ssize_t ignored = read(c, buf, sizeof buf);
+      (void)ignored;
+      if (!answer_) {
+        held_.push_back(c);
+        continue;
+      }
+      size_t done = 0;
+      while (done < reply_.size()) {
+        ssize_t n = write(c, reply_.data() + done, reply_.size() - done);
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+      }
+      close(c);
+    }
+  }
+  std::string reply_;
+  bool answer_;
+  int fd_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::vector<int> held_;
+  std::thread thread_;
+};
+
+std::string Response(const std::string& status, const std::string& body) {
+  return "HTTP/1.1 " + status +
+         "\r\nContent-Length: " + std::to_string(body.size()) +
+         "\r\nConnection: close\r\n\r\n" + body;
+}
+
+TEST(HttpGetTest, BodiesAreCutToTheLimitWhateverTheStatus) {
+  TinyServer big(Response("200 OK", std::string(3000, 'x')));
+  PosixEnv env;
+  std::string body;
+  EXPECT_EQ(env.HttpGet(big.url(), "DadoRE/1.0", 1023, &body, {}),
+            HttpResult::kOk);
+  EXPECT_EQ(body, std::string(1023, 'x'));
+  TinyServer missing(Response("404 Not Found", "no such page\r\n"));
+  EXPECT_EQ(env.HttpGet(missing.url(), "DadoRE/1.0", 1023, &body, {}),
+            HttpResult::kOk);
+  EXPECT_EQ(body, "no such page\r\n");
+}
+
+TEST(HttpGetTest, ARefusedPortIsAnUrlFailure) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr = {};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  socklen_t len = sizeof addr;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  close(fd);  // nobody listens there now
+  PosixEnv env;
+  std::string body = "old";
+  EXPECT_EQ(env.HttpGet("http://127.0.0.1:" +
+                            std::to_string(ntohs(addr.sin_port)) + "/",
+                        "a", 1023, &body, {}),
+            HttpResult::kUrlFailed);
+  EXPECT_EQ(body, "");
+}
+
+TEST(HttpGetTest, ASilentServerTimesOutAndCanBeCancelled) {
+  TinyServer silent("", false);
+  PosixEnv env;
+  std::string body;
+  HttpOptions quick;
+  quick.timeout_ms = 300;
+  EXPECT_EQ(env.HttpGet(silent.url(), "a", 1023, &body, quick),
+            HttpResult::kUrlFailed);
+
+  HttpCancel cancel;
+  HttpOptions options;
+  options.cancel = &cancel;  // default time-outs: only the cancel ends it
+  std::thread canceller([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    cancel.Cancel();
+  });
+  EXPECT_EQ(env.HttpGet(silent.url(), "a", 1023, &body, options),
+            HttpResult::kUrlFailed);
+  canceller.join();
+  // A cancelled token fails the next call at once.
+  EXPECT_EQ(env.HttpGet(silent.url(), "a", 1023, &body, options),
+            HttpResult::kUrlFailed);
+}
+
+TEST(DownloadTest, OnlyA2xxAnswerIsStored) {
+  testing_support::TempFolder dir;
+  PosixEnv env;
+  TinyServer good(Response("200 OK", "MZ installer"));
+  std::string path = dir.windows_path() + "setup.exe";
+  EXPECT_TRUE(env.DownloadToFile(good.url("/setup.exe"), path, {}));
+  EXPECT_EQ(dir.Read("setup.exe"), "MZ installer");
+  TinyServer missing(Response("404 Not Found", "<html>404</html>"));
+  std::string other = dir.windows_path() + "other.exe";
+  EXPECT_FALSE(env.DownloadToFile(missing.url("/setup.exe"), other, {}));
+  EXPECT_FALSE(dir.Exists("other.exe"));
+  EXPECT_FALSE(dir.Exists("other.exe.download"));
+  EXPECT_FALSE(env.DownloadToFile(good.url(),
+                                  dir.windows_path() + "no\\folder.exe", {}));
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,120 @@
+// HTTP on Windows through WinINet.  A cancel from another thread closes
+// the Internet handle, which makes the blocking call under way fail.
+#include <windows.h>
+#include <wininet.h>
+
+#include <mutex>
+
+#include "platform/win32/win32_env.h"
+
+namespace platform {
+namespace {
+
+// The handles of one call, closed once: by the call itself or by a cancel.
+class Session {
+ public:
+  Session(const std::string& agent, const HttpOptions& options)
+      : options_(options) {
+    internet_ = InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG,
+                              nullptr, nullptr, 0);
+    if (internet_ != nullptr && options.timeout_ms != 0) {
+      DWORD ms = options.timeout_ms;
+      InternetSetOptionA(internet_, INTERNET_OPTION_CONNECT_TIMEOUT, &ms,
+                         sizeof ms);
+      InternetSetOptionA(internet_, INTERNET_OPTION_RECEIVE_TIMEOUT, &ms,
+                         sizeof ms);
+    }
+    if (internet_ != nullptr && options.cancel != nullptr) {
+      options.cancel->SetHook([this] { Close(); });
+    }
+  }
+  ~Session() {
+    if (options_.cancel != nullptr) options_.cancel->ClearHook();
+    Close();
+  }
+  bool ok() const { return internet_ != nullptr; }
+  HINTERNET OpenUrl(const std::string& url) {
+    std::lock_guard<std::mutex> lock(mu_);
+    if (internet_ == nullptr) return nullptr;
+    url_ = InternetOpenUrlA(internet_, url.c_str(), nullptr, 0,
+                            INTERNET_FLAG_NO_CACHE_WRITE, 0);
+    return url_;
+  }
+
+ private:
+  void Close() {
+    std::lock_guard<std::mutex> lock(mu_);
+    if (url_ != nullptr) InternetCloseHandle(url_);
+    if (internet_ != nullptr) InternetCloseHandle(internet_);
+    url_ = internet_ = nullptr;
+  }
+  HttpOptions options_;
+  std::mutex mu_;
+  HINTERNET internet_ = nullptr;
+  HINTERNET url_ = nullptr;
+};
+
+}  // namespace
+
+HttpResult Win32Env::HttpGet(const std::string& url, const std::string& agent,
+                             size_t max_bytes, std::string* body,
+                             const HttpOptions& options) {
+  body->clear();
+  Session session(agent, options);
+  if (!session.ok()) return HttpResult::kSessionFailed;
+  HINTERNET page = session.OpenUrl(url);
+  if (page == nullptr) return HttpResult::kUrlFailed;
+  std::string gathered(max_bytes, '\0');
+  size_t have = 0;
+  while (have < max_bytes) {
+    DWORD got = 0;
+    if (!InternetReadFile(page, &gathered[have],
+                          static_cast<DWORD>(max_bytes - have), &got)) {
+      return HttpResult::kReadFailed;
+    }
+    if (got == 0) break;
+    have += got;
+  }
+  gathered.resize(have);
+  *body = gathered;
+  return HttpResult::kOk;
+}
+
+// URLDownloadToFileA stores an error page as if it were the file and
+// reports success, so the download goes through WinINet, where the status
+// can be seen.
+bool Win32Env::DownloadToFile(const std::string& url, const std::string& path,
+                              const HttpOptions& options) {
+  Session session("", options);
+  if (!session.ok()) return false;
+  HINTERNET page = session.OpenUrl(url);
+  if (page == nullptr) return false;
+  DWORD status = 0;
+  DWORD size = sizeof status;
+  if (!HttpQueryInfoA(page, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
+                      &status, &size, nullptr) ||
+      status / 100 != 2) {
+    return false;
+  }
+  const std::string temp = path + ".download";
+  HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  char buf[8192];
+  while (ok) {
+    DWORD got = 0, written = 0;
+    if (!InternetReadFile(page, buf, sizeof buf, &got)) ok = false;
+    if (!ok || got == 0) break;
+    ok = WriteFile(file, buf, got, &written, nullptr) && written == got;
+  }
+  ok = CloseHandle(file) && ok;
+  if (ok &&
+      MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    return true;
+  }
+  DeleteFileA(temp.c_str());
+  return false;
+}
+
+}  // namespace platform
