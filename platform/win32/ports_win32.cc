@@ -1,9 +1,12 @@
 // Ports, time and chance on Windows.  The TCP table comes from two
 // undocumented exports of iphlpapi.dll, looked up at run time, whose rows
 // carry the owning process.
-#include <psapi.h>
-#include <windows.h>
+// winsock2.h must come before windows.h, and psapi.h after it.
 #include <winsock2.h>
+
+#include <windows.h>
+
+#include <psapi.h>
 
 #include <cstdlib>
 #include <cstring>

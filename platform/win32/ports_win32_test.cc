@@ -1,8 +1,10 @@
 // The TCP-table lookup through iphlpapi.dll's run-time exports.  Where
 // neither export is present, no owner is found and the pid stays as it
 // was: that fallback is what the test then expects.
-#include <windows.h>
+// winsock2.h must come before windows.h.
 #include <winsock2.h>
+
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
