@@ -29,6 +29,12 @@ class Cbrix7Dlg : public framework::CDialog {
   // inside a double-byte character, line ends kept.  Safe from any thread.
   void SetTrayStatus(platform::IconHandle picture, const std::string& text);
 
+  // Moves the publication to two new router ports, when another
+  // installation answers on the old ones: new ports chosen, written to the
+  // settings and the address file, mapped on the router, and the old
+  // mappings removed.
+  void RechooseRouterPorts();
+
   platform::IconHandle m_hIcon;
   platform::IconHandle m_hIconIdle;
   platform::IconHandle m_hIconRunning;
