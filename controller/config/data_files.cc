@@ -1,0 +1,66 @@
+#include "controller/config/data_files.h"
+
+#include <cstdio>
+
+#include "controller/config/text_mode.h"
+
+namespace {
+
+constexpr size_t kUserBytes = 128;
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+         c == '\r';
+}
+
+std::string Decimal(int value) {
+  char buffer[16] = {};
+  std::snprintf(buffer, sizeof buffer, "%d", value);
+  return buffer;
+}
+
+}  // namespace
+
+void WriteHttpsPortFile(platform::Env& env, const std::string& folder,
+                        int routerHttpsPort) {
+  env.WriteWholeFile(folder + "website\\pc2\\database\\https_port",
+                     Decimal(routerHttpsPort));
+}
+
+int WriteLocalPortFile(platform::Env& env, const std::string& folder,
+                       int httpPort, int httpsPort) {
+  env.WriteWholeFile(folder + "website\\pc2\\database\\local_port",
+                     Decimal(httpPort) + ":" + Decimal(httpsPort));
+  return 0;
+}
+
+int WriteReachabilityFile(platform::Env& env, std::string folder,
+                          int result) {
+  env.WriteWholeFile(folder + "website\\pc2\\database\\rc.txt",
+                     Decimal(result));
+  return 0;
+}
+
+int WriteAddressFile(platform::Env& env, const std::string& folder,
+                     const std::string& externalIp, int routerHttpPort) {
+  env.WriteWholeFile(folder + "\\ip",
+                     ToTextModeBytes(externalIp + ":" +
+                                     Decimal(routerHttpPort) + "\n"));
+  return 0;
+}
+
+int ReadCurrentUser(platform::Env& env, const std::string& folder,
+                    std::string& name) {
+  name.clear();
+  std::optional<std::string> bytes =
+      env.ReadWholeFile(folder + "\\website\\pc2\\database\\current_user");
+  if (!bytes) return 1;
+  const std::string text = FromTextModeBytes(*bytes);
+  size_t begin = 0;
+  while (begin < text.size() && IsSpace(text[begin])) ++begin;
+  size_t end = begin;
+  while (end < text.size() && !IsSpace(text[end])) ++end;
+  if (end == begin || end - begin > kUserBytes - 1) return 1;
+  name = text.substr(begin, end - begin);
+  return 0;
+}

@@ -1,0 +1,39 @@
+// The small files the controller exchanges with the web application under
+// website\pc2\database, and the address file in its own folder.  Each
+// write replaces its file whole (never torn); a file that cannot be
+// written is skipped without a message.  `folder` is the install folder,
+// ending in a backslash.
+#ifndef BRAMO_CONTROLLER_CONFIG_DATA_FILES_H_
+#define BRAMO_CONTROLLER_CONFIG_DATA_FILES_H_
+
+#include <string>
+
+#include "platform/env.h"
+
+// website\pc2\database\https_port: the router HTTPS port, "%d", no line
+// end.  The last step of WriteRouterSettings.
+void WriteHttpsPortFile(platform::Env& env, const std::string& folder,
+                        int routerHttpsPort);
+
+// website\pc2\database\local_port: "%d:%d", no line end.  Returns 0.
+int WriteLocalPortFile(platform::Env& env, const std::string& folder,
+                       int httpPort, int httpsPort);
+
+// website\pc2\database\rc.txt: "%d" of `result` (0 reachable, 1 not), no
+// line end.  Returns 0.
+int WriteReachabilityFile(platform::Env& env, std::string folder, int result);
+
+// <folder>\ip: "%s:%d" and CR LF, with the public address (may be empty)
+// and the router HTTP port.  Returns 0.
+int WriteAddressFile(platform::Env& env, const std::string& folder,
+                     const std::string& externalIp, int routerHttpPort);
+
+// The registered user: the first whitespace-delimited token of
+// website\pc2\database\current_user.  Returns 0 with the name; 1 with an
+// empty name when the file cannot be read, holds no token, or its first
+// token is longer than 127 characters (a name cut to fit would register
+// the wrong user, so it counts as no registered user).
+int ReadCurrentUser(platform::Env& env, const std::string& folder,
+                    std::string& name);
+
+#endif  // BRAMO_CONTROLLER_CONFIG_DATA_FILES_H_

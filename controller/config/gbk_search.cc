@@ -1,0 +1,31 @@
+#include "controller/config/gbk_search.h"
+
+namespace {
+
+bool IsLeadByte(char c) {
+  unsigned char b = static_cast<unsigned char>(c);
+  return b >= 0x81 && b <= 0xFE;
+}
+
+}  // namespace
+
+size_t FindGbk(const std::string& text, const std::string& needle) {
+  for (size_t i = 0; i < text.size();) {
+    if (text.compare(i, needle.size(), needle) == 0) return i;
+    i += (IsLeadByte(text[i]) && i + 1 < text.size()) ? 2 : 1;
+  }
+  return needle.empty() ? 0 : std::string::npos;
+}
+
+std::string BackslashesToSlashesGbk(const std::string& text) {
+  std::string out = text;
+  for (size_t i = 0; i < out.size();) {
+    if (IsLeadByte(out[i]) && i + 1 < out.size()) {
+      i += 2;
+      continue;
+    }
+    if (out[i] == '\\') out[i] = '/';
+    ++i;
+  }
+  return out;
+}

@@ -1,0 +1,22 @@
+#include "controller/config/php_ini.h"
+
+int RewritePhpIni(platform::Env& env, const std::string& folder) {
+  const std::string path = folder + "php\\php.ini";
+  struct Setting {
+    const char* section;
+    const char* key;
+    const char* relative;
+  };
+  static constexpr Setting kSettings[] = {
+      {"PHP", "error_log", "php\\logs\\php_error_log"},
+      {"PHP", "extension_dir", "php\\ext"},
+      {"PHP", "upload_tmp_dir", "php\\tmp"},
+      {"Session", "session.save_path", "pc2\\sessionstemp"},
+  };
+  for (const Setting& s : kSettings) {
+    // The quotes keep a folder with blanks one value.
+    env.WriteProfileText(s.section, s.key,
+                         "\"" + folder + s.relative + "\"", path);
+  }
+  return 0;
+}
