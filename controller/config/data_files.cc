@@ -41,14 +41,6 @@ int WriteReachabilityFile(platform::Env& env, std::string folder,
   return 0;
 }
 
-int WriteAddressFile(platform::Env& env, const std::string& folder,
-                     const std::string& externalIp, int routerHttpPort) {
-  env.WriteWholeFile(folder + "\\ip",
-                     ToTextModeBytes(externalIp + ":" +
-                                     Decimal(routerHttpPort) + "\n"));
-  return 0;
-}
-
 int ReadCurrentUser(platform::Env& env, const std::string& folder,
                     std::string& name) {
   name.clear();

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "controller/config/router_settings.h"
 #include "platform/env.h"
 
 // website\pc2\database\https_port: the router HTTPS port, "%d", no line
@@ -23,10 +24,7 @@ int WriteLocalPortFile(platform::Env& env, const std::string& folder,
 // line end.  Returns 0.
 int WriteReachabilityFile(platform::Env& env, std::string folder, int result);
 
-// <folder>\ip: "%s:%d" and CR LF, with the public address (may be empty)
-// and the router HTTP port.  Returns 0.
-int WriteAddressFile(platform::Env& env, const std::string& folder,
-                     const std::string& externalIp, int routerHttpPort);
+// WriteAddressFile and WriteRouterSettings: controller/config/router_settings.h.
 
 // The registered user: the first whitespace-delimited token of
 // website\pc2\database\current_user.  Returns 0 with the name; 1 with an

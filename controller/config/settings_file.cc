@@ -126,18 +126,6 @@ void ReadPortDialogSettings(platform::Env& env, const std::string& folder,
       AtoiRule(Read(env, folder, "pattern", "pattern.type", kPortBuffer)) == 1;
 }
 
-int WriteRouterSettings(platform::Env& env, const std::string& folder,
-                        const std::string& localIp,
-                        const std::string& externalIp, int routerHttpPort,
-                        int routerHttpsPort) {
-  Write(env, folder, "upnp", "upnp.http.port", Decimal(routerHttpPort));
-  Write(env, folder, "upnp", "upnp.https.port", Decimal(routerHttpsPort));
-  Write(env, folder, "ip", "ip.external", externalIp);
-  Write(env, folder, "ip", "ip.internal", localIp);
-  WriteHttpsPortFile(env, folder, routerHttpsPort);
-  return 0;
-}
-
 int WriteWebServerPorts(platform::Env& env, const std::string& folder,
                         int httpPort, int httpsPort) {
   Write(env, folder, "apache", "apache.http.port", Decimal(httpPort));

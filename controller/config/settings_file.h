@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "controller/config/router_settings.h"
 #include "platform/env.h"
 
 // The settings file of `folder`.
@@ -45,12 +46,7 @@ void ReadPortDialogSettings(platform::Env& env, const std::string& folder,
                             int& routerHttpPort, int& routerHttpsPort,
                             bool& manualMode);
 
-// upnp.http.port, upnp.https.port, ip.external, ip.internal in this order,
-// then the https_port data file.  Returns 0.
-int WriteRouterSettings(platform::Env& env, const std::string& folder,
-                        const std::string& localIp,
-                        const std::string& externalIp, int routerHttpPort,
-                        int routerHttpsPort);
+// WriteRouterSettings: controller/config/router_settings.h.
 
 // apache.http.port, then apache.https.port.  Returns 0.
 int WriteWebServerPorts(platform::Env& env, const std::string& folder,
