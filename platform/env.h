@@ -213,6 +213,25 @@ class Env {
   virtual bool DownloadToFile(const std::string& url, const std::string& path,
                               const HttpOptions& options) = 0;
 
+  // ---- Updater's shell ---------------------------------------------------
+
+  // MessageBoxW: the GBK texts shown as wide text.  Answers as
+  // ShowMessageBox does.
+  virtual int ShowMessageBoxW(const std::string& text,
+                              const std::string& caption, uint32_t type) = 0;
+
+  // ShellExecuteW with the default verb: opens `address` in the browser.
+  // False when nothing could be opened.
+  virtual bool ShellOpenW(const std::string& address) = 0;
+
+  // The root of the first logical drive (GetLogicalDriveStringsW), ending
+  // in a separator; empty when the list is empty.
+  virtual std::string FirstLogicalDrive() = 0;
+
+  // An environment variable; nullopt when it is not set.
+  virtual std::optional<std::string> EnvironmentVariable(
+      const std::string& name) = 0;
+
   // ---- User interface ----------------------------------------------------
 
   // InitCommonControlsEx with the given structure size and class set.

@@ -19,6 +19,7 @@
 //   profile write [section] key=value <file>
 //   terminate <pid> | spare <pid>   (TerminatePortOwner)
 //   http get <url> agent=<agent> | download <url> -> <path> [(failed)]
+//   msgboxw <buttons> "<caption>" "<text>" | open <address>
 #ifndef BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
 #define BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
 
@@ -83,6 +84,8 @@ class FakeEnv : public Env {
   };
   std::map<std::string, HttpAnswer> http_answers;
   bool http_session_fails = false;
+  std::string first_drive = "C:\\";
+  std::map<std::string, std::string> environment;
 
   // ---- What happened -----------------------------------------------------
   std::vector<std::string> trace() const;
@@ -130,6 +133,12 @@ class FakeEnv : public Env {
                      const HttpOptions& options) override;
   bool DownloadToFile(const std::string& url, const std::string& path,
                       const HttpOptions& options) override;
+  int ShowMessageBoxW(const std::string& text, const std::string& caption,
+                      uint32_t type) override;
+  bool ShellOpenW(const std::string& address) override;
+  std::string FirstLogicalDrive() override;
+  std::optional<std::string> EnvironmentVariable(
+      const std::string& name) override;
   bool InitCommonControls(uint32_t size, uint32_t classes) override;
   IconHandle LoadIconResource(int id) override;
   bool NotifyIcon(uint32_t message, const NotifyIconData& data) override;

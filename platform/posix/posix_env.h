@@ -58,6 +58,12 @@ class PosixEnv : public Env {
                      const HttpOptions& options) override;
   bool DownloadToFile(const std::string& url, const std::string& path,
                       const HttpOptions& options) override;
+  int ShowMessageBoxW(const std::string& text, const std::string& caption,
+                      uint32_t type) override;
+  bool ShellOpenW(const std::string& address) override;
+  std::string FirstLogicalDrive() override;
+  std::optional<std::string> EnvironmentVariable(
+      const std::string& name) override;
   bool InitCommonControls(uint32_t size, uint32_t classes) override;
   IconHandle LoadIconResource(int id) override;
   bool NotifyIcon(uint32_t message, const NotifyIconData& data) override;

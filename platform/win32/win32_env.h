@@ -74,6 +74,14 @@ class Win32Env : public Env {
   bool DownloadToFile(const std::string& url, const std::string& path,
                       const HttpOptions& options) override;
 
+  // ---- Updater's shell (updater_shell_win32.cc) --------------------------
+  int ShowMessageBoxW(const std::string& text, const std::string& caption,
+                      uint32_t type) override;
+  bool ShellOpenW(const std::string& address) override;
+  std::string FirstLogicalDrive() override;
+  std::optional<std::string> EnvironmentVariable(
+      const std::string& name) override;
+
   // ---- User interface (shell_ui_win32.cc, dialog_win32.cc) ---------------
   bool InitCommonControls(uint32_t size, uint32_t classes) override;
   IconHandle LoadIconResource(int id) override;

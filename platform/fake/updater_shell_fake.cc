@@ -1,0 +1,31 @@
+#include "platform/fake/fake_env.h"
+
+namespace platform {
+
+int FakeEnv::ShowMessageBoxW(const std::string& text,
+                             const std::string& caption, uint32_t type) {
+  const bool ok_cancel = (type & mb::kButtonMask) == mb::kOkCancel;
+  Record(std::string("msgboxw ") + (ok_cancel ? "okcancel" : "ok") + " \"" +
+         TraceText(caption) + "\" \"" + TraceText(text) + "\"");
+  std::lock_guard<std::mutex> lock(mu_);
+  if (message_box_answers.empty()) return id::kOk;
+  int answer = message_box_answers.front();
+  message_box_answers.pop_front();
+  return answer;
+}
+
+bool FakeEnv::ShellOpenW(const std::string& address) {
+  Record("open " + address);
+  return true;
+}
+
+std::string FakeEnv::FirstLogicalDrive() { return first_drive; }
+
+std::optional<std::string> FakeEnv::EnvironmentVariable(
+    const std::string& name) {
+  auto it = environment.find(name);
+  if (it == environment.end()) return std::nullopt;
+  return it->second;
+}
+
+}  // namespace platform
