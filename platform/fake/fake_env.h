@@ -7,6 +7,7 @@
 //   sleep 2000
 //   exec <command line>
 //   system <command>
+//   run <command line>      (RunCommandCaptured)
 //   print "<text>"
 //   relaunch <program>
 //   exit <code>
@@ -62,6 +63,15 @@ class FakeEnv : public Env {
   // When set, System also carries out the command interpreter's verbs
   // (del, md, rd) on the real files, as the posix layer does.
   bool system_runs_verbs = false;
+  // Answers of the coming RunCommandCaptured calls, in order; when none is
+  // left the program cannot be started (status 3, error 2).
+  struct CapturedRun {
+    int status = 0;
+    std::string output;
+    int exit_code = 0;
+    uint32_t error = 0;
+  };
+  std::deque<CapturedRun> captured_runs;
   // When set, the next whole-file or profile write stops after writing
   // this many bytes of its temporary file and fails, as a full disk or a
   // crash would leave it.  Cleared by that write.
@@ -105,6 +115,8 @@ class FakeEnv : public Env {
   void Sleep(uint32_t ms) override;
   unsigned WinExec(const std::string& command_line) override;
   int System(const std::string& command) override;
+  int RunCommandCaptured(const std::string& command_line, std::string* output,
+                         int* exit_code, uint32_t* error) override;
   void Print(const std::string& text) override;
   bool EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) override;
   std::optional<std::string> ProcessBaseName(uint32_t pid,

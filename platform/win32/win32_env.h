@@ -35,6 +35,8 @@ class Win32Env : public Env {
   // ---- Programs and console (programs_win32.cc) --------------------------
   unsigned WinExec(const std::string& command_line) override;
   int System(const std::string& command) override;
+  int RunCommandCaptured(const std::string& command_line, std::string* output,
+                         int* exit_code, uint32_t* error) override;
   void Print(const std::string& text) override;
 
   // ---- Process table (process_table_win32.cc) ----------------------------

@@ -1,0 +1,134 @@
+#include "registrar/norvik.h"
+
+#include <cstdio>
+
+#include "registrar/request_text.h"
+
+namespace registrar {
+namespace {
+
+constexpr char kUsageText[] = "usage: norvik.exe <registration-URL> <pin>\n";
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+         c == '\r';
+}
+
+// A text fits a buffer of `size` bytes when its terminator does too.
+bool Fits(const std::string& text, size_t size) { return text.size() < size; }
+
+// The folder of the program: everything before the last backslash of its
+// file name, or the whole name when it has none.
+std::string ProgramFolder(const std::string& module_path) {
+  size_t slash = module_path.rfind('\\');
+  return slash == std::string::npos ? module_path : module_path.substr(0, slash);
+}
+
+}  // namespace
+
+Settings ReadSettings(platform::Env* env, const std::string& folder) {
+  std::string file = folder + "\\sablo.ini";
+  Settings s;
+  s.mac = env->GetProfileText("mac", "mac.address", "", kSettingSize, file);
+  s.ipv4 = env->GetProfileText("ip", "ip.external", "", kSettingSize, file);
+  s.http_port =
+      env->GetProfileText("upnp", "upnp.http.port", "", kSettingSize, file);
+  s.https_port =
+      env->GetProfileText("upnp", "upnp.https.port", "", kSettingSize, file);
+  return s;
+}
+
+int ReadCurrentUser(platform::Env* env, const std::string& folder,
+                    std::string* name) {
+  std::optional<std::string> bytes =
+      env->ReadWholeFile(folder + "\\website\\pc2\\database\\current_user");
+  if (!bytes) return 1;
+  // Read in text mode: Ctrl-Z ends the text; CR is white space anyway.
+  std::string text = bytes->substr(0, bytes->find('\x1a'));
+  size_t begin = 0;
+  while (begin < text.size() && IsBlank(text[begin])) ++begin;
+  size_t end = begin;
+  while (end < text.size() && !IsBlank(text[end])) ++end;
+  if (end == begin) return 2;
+  // A longer name would not fit the record; sending it cut would register
+  // somebody else.
+  if (!Fits(text.substr(begin, end - begin), kUserNameSize)) return 2;
+  *name = text.substr(begin, end - begin);
+  return 0;
+}
+
+int RunCommandCaptured(platform::Env* env, const std::string& command_line) {
+  std::string output;
+  int exit_code = 0;
+  uint32_t error = 0;
+  int status = env->RunCommandCaptured(command_line, &output, &exit_code,
+                                       &error);
+  if (status == 3) {
+    char line[64];
+    std::snprintf(line, sizeof line, "Error : CreateProcessA: %u\n",
+                  static_cast<unsigned>(error));
+    env->Print(line);
+  }
+  if (status != 0) return status;
+  // No third character from the end: nothing to judge, so not accepted.
+  if (output.size() < 3) return 5;
+  char result = output[output.size() - 3];
+  env->Print(std::string("cResult = ") + result + "\n");
+  return result == '0' ? 0 : 5;
+}
+
+int RunNorvik(platform::Env* env, const std::vector<std::string>& args) {
+  if (args.size() < 2) {
+    env->Print(kUsageText);
+    return kUsage;
+  }
+  const std::string& url = args[0];
+  const std::string& pin = args[1];
+  std::string module = env->ModulePath(kPathSize);
+  if (module.empty()) return kIncomplete;
+  std::string folder = ProgramFolder(module);
+  if (!Fits(folder + "\\sablo.ini", kPathSize)) return kIncomplete;
+
+  Settings s = ReadSettings(env, folder);
+  if (s.mac.empty() || s.ipv4.empty() || s.http_port.empty() ||
+      s.https_port.empty()) {
+    return kIncomplete;
+  }
+  for (const std::string* value : {&s.mac, &s.ipv4, &s.http_port,
+                                   &s.https_port}) {
+    if (*value == "0") {
+      env->Print("mac地址为空，请检查！\n");
+      return kSettingIsZero;
+    }
+  }
+  AddressRecord record;
+  if (int status = ReadCurrentUser(env, folder, &record.uname); status != 0) {
+    return status;
+  }
+  record.mac = s.mac;
+  record.pin = pin;
+  record.ipv4 = s.ipv4;
+  record.port = s.http_port;
+  record.https = s.https_port;
+
+  std::string request_file = folder + "\\regData_norvik";
+  std::string command = "curl -d @\"" + request_file + "\" " + url;
+  std::string body = RequestBody(record);
+  std::string deletion = "del \"" + request_file + "\"";
+  // Nothing is cut to fit: a request that does not fit is not sent.
+  if (!Fits(request_file, kPathSize) || !Fits(command, kCommandSize) ||
+      !Fits(body, kBodySize) || !Fits(deletion, kCommandSize)) {
+    return kIncomplete;
+  }
+  // Text mode: the line end is stored as CR LF.
+  if (!env->WriteWholeFile(request_file, body + "\r\n")) {
+    env->Print("can't open file!3\n");
+    return kIncomplete;
+  }
+  bool registered = RunCommandCaptured(env, command) == 0;
+  env->Print(registered ? "norvik成功!\n" : "norvik失败!\n");
+  env->System(deletion);
+  return registered ? kRegistered : kNotRegistered;
+}
+
+}  // namespace registrar

@@ -1,0 +1,179 @@
+#!/usr/bin/env python3
+# norvik end to end: the built program, installed as norvik.exe in a
+# temporary install folder, posts through the real curl to the stand-in
+# registration service (PHP's built-in server on a loopback port).
+#   norvik_end_to_end_test.sh <built norvik> <service folder>
+import json
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import urllib.request
+
+NORVIK, SERVICE = sys.argv[1], sys.argv[2]
+OK = "norvik成功!\n".encode("gbk")
+FAILED = "norvik失败!\n".encode("gbk")
+failures = []
+
+
+def check(cond, what):
+    print(("ok   " if cond else "FAIL ") + what)
+    if not cond:
+        failures.append(what)
+
+
+for tool in ("curl", "php"):
+    if shutil.which(tool) is None:
+        print(f"SKIP: {tool} is not installed")
+        sys.exit(77)
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class Service:
+    """php -S on a loopback port; ended by its own process id."""
+
+    def __init__(self, work, refuse=False):
+        self.port = free_port()
+        self.store = os.path.join(work, f"records-{self.port}.txt")
+        self.raw = os.path.join(work, f"raw-{self.port}.txt")
+        env = dict(os.environ, REGIST_STORE=self.store, REGIST_RAW=self.raw,
+                   REGIST_REFUSE="1" if refuse else "0")
+        self.proc = subprocess.Popen(
+            ["php", "-S", f"127.0.0.1:{self.port}", "-t", SERVICE], env=env,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.url = f"http://127.0.0.1:{self.port}/regist/regist.php"
+        for _ in range(100):
+            try:
+                with socket.create_connection(("127.0.0.1", self.port), 0.2):
+                    return
+            except OSError:
+                time.sleep(0.05)
+        raise RuntimeError("the stand-in service did not start")
+
+    def records(self):
+        if not os.path.exists(self.store):
+            return []
+        with open(self.store, encoding="utf-8") as f:
+            return [json.loads(line) for line in f]
+
+    def raw_body(self):
+        with open(self.raw, "rb") as f:
+            return f.read()
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait(10)
+
+
+def install(work, name, ini, user):
+    folder = os.path.join(work, name)
+    os.makedirs(os.path.join(folder, "website", "pc2", "database"))
+    shutil.copy(NORVIK, os.path.join(folder, "norvik.exe"))
+    with open(os.path.join(folder, "sablo.ini"), "wb") as f:
+        f.write(ini)
+    with open(os.path.join(folder, "website", "pc2", "database",
+                           "current_user"), "wb") as f:
+        f.write(user)
+    return folder
+
+
+def run(folder, *args):
+    p = subprocess.run([os.path.join(folder, "norvik.exe"), *args],
+                       cwd=folder, capture_output=True, timeout=60)
+    return p.returncode, p.stdout
+
+
+def ini(mac, ip, http, https):
+    return (b"[mac]\r\nmac.address=" + mac + b"\r\n[ip]\r\nip.external=" + ip +
+            b"\r\n[upnp]\r\nupnp.http.port=" + http +
+            b"\r\nupnp.https.port=" + https + b"\r\n")
+
+
+work = tempfile.mkdtemp(prefix="norvik-e2e-")
+services = []
+try:
+    up = Service(work)
+    refusing = Service(work, refuse=True)
+    services += [up, refusing]
+
+    # Ordinary values: accepted, the exact body, the seven fields stored.
+    f = install(work, "plain", ini(b"m", b"1.2.3.4", b"80", b"443"),
+                b"u second\r\n")
+    code, out = run(f, up.url, "0")
+    check(code == 0, f"accepted run exits 0 (got {code})")
+    check(out.endswith(OK) and b"cResult = 0\n" in out,
+          f"accepted run prints cResult and success ({out!r})")
+    check(up.raw_body() == b'dnsData={"uname":"u","mac":"m","pin":"0",'
+          b'"ipv4":"1.2.3.4","ipv6":"","port":"80","https":"443"}',
+          f"service got the plain body byte for byte ({up.raw_body()!r})")
+    check(up.records() == [{"uname": "u", "mac": "m", "pin": "0",
+                            "ipv4": "1.2.3.4", "ipv6": "", "port": "80",
+                            "https": "443"}],
+          f"service stored exactly the seven fields ({up.records()})")
+    check(not os.path.exists(os.path.join(f, "regData_norvik")),
+          "request file gone after success")
+
+    # Hostile values and a Chinese user name arrive intact.
+    name = "张三\\\"&+%x"
+    mac = 'a"b\\c&d+e%f'
+    pin = 'p"\\&+%'
+    f = install(work, "hostile", ini(mac.encode(), b"1.2.3.4", b"8080",
+                                     b"8443"), name.encode("gbk") + b"\n")
+    code, out = run(f, up.url, pin)
+    check(code == 0, f"hostile values accepted (got {code}, {out!r})")
+    last = up.records()[-1] if up.records() else {}
+    check(last == {"uname": name, "mac": mac, "pin": pin, "ipv4": "1.2.3.4",
+                   "ipv6": "", "port": "8080", "https": "8443"},
+          f"hostile values stored intact ({last})")
+    check(not os.path.exists(os.path.join(f, "regData_norvik")),
+          "request file gone after the hostile run")
+
+    # The service says no: status 3.
+    f = install(work, "refused", ini(b"m", b"1.2.3.4", b"80", b"443"), b"u")
+    code, out = run(f, refusing.url, "0")
+    check(code == 3 and out.endswith(FAILED) and b"cResult = 1\n" in out,
+          f"refused record exits 3 with the failure line ({code}, {out!r})")
+    check(not os.path.exists(os.path.join(f, "regData_norvik")),
+          "request file gone after refusal")
+
+    # The service is down: curl's error text gives status 3.
+    down = f"http://127.0.0.1:{free_port()}/regist/regist.php"
+    code, out = run(f, down, "0")
+    check(code == 3 and out.endswith(FAILED),
+          f"service down exits 3 ({code}, {out!r})")
+    check(not os.path.exists(os.path.join(f, "regData_norvik")),
+          "request file gone after curl's failure")
+
+    # Missing upnp.https.port: nothing sent, status 2, silent.
+    before = len(up.records())
+    f = install(work, "nohttps", b"[mac]\nmac.address=m\n[ip]\nip.external=1.2.3.4"
+                b"\n[upnp]\nupnp.http.port=80\n", b"u")
+    code, out = run(f, up.url, "0")
+    check(code == 2 and out == b"" and len(up.records()) == before,
+          f"missing https port: status 2, silent, nothing sent ({code})")
+
+    # Fewer than two arguments: usage, a status of its own, nothing sent.
+    code, out = run(f, up.url)
+    check(code == 4 and out.startswith(b"usage:") and
+          len(up.records()) == before, f"one argument gives usage ({code})")
+
+    # The stand-in itself refuses a malformed record.
+    for bad in (b"dnsData=[1,2]", b'dnsData={"uname":"u"}', b"other=1"):
+        with urllib.request.urlopen(up.url, bad, timeout=10) as r:
+            answer = r.read()
+        check(answer[-3:] == b"1\r\n", f"stand-in refuses {bad!r}")
+finally:
+    for s in services:
+        s.stop()
+    shutil.rmtree(work, ignore_errors=True)
+
+print(f"{len(failures)} failure(s)")
+sys.exit(1 if failures else 0)
