@@ -2,7 +2,7 @@
 # norvik end to end: the built program, installed as norvik.exe in a
 # temporary install folder, posts through the real curl to the stand-in
 # registration service (PHP's built-in server on a loopback port).
-#   norvik_end_to_end_test.sh <built norvik> <service folder>
+#   norvik_end_to_end_test.py <built norvik> <service folder>
 import json
 import os
 import shutil
