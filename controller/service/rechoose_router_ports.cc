@@ -1,5 +1,4 @@
-#include "controller/config/data_files.h"
-#include "controller/config/settings_file.h"
+#include "controller/config/router_settings.h"
 #include "controller/service/port_conflicts.h"
 #include "controller/service/port_mapping.h"
 #include "controller/shell/brix7_dlg.h"

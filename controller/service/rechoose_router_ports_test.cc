@@ -68,8 +68,10 @@ TEST(RechooseRouterPortsTest, APublicLanAddressIsWrittenButNotMapped) {
   EXPECT_TRUE(env.TraceStartingWith("exec upnpc.exe -a").empty());
   EXPECT_EQ(env.TraceStartingWith("exec upnpc.exe -d"),
             (Trace{"exec upnpc.exe -d 12000 tcp"}));
-  EXPECT_EQ(dir.Read("ip"),
-            ":" + std::to_string(dlg.m_routerHttpPort) + "\r\n");
+  std::string address_line = ":";
+  address_line += std::to_string(dlg.m_routerHttpPort);
+  address_line += "\r\n";
+  EXPECT_EQ(dir.Read("ip"), address_line);
   EXPECT_NE(dlg.m_routerHttpPort, 12000);
   EXPECT_NE(dlg.m_routerHttpsPort, dlg.m_routerHttpPort);
 }
