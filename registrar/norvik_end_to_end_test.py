@@ -14,6 +14,8 @@ import time
 import urllib.request
 
 NORVIK, SERVICE = sys.argv[1], sys.argv[2]
+CURL_EXE = sys.argv[3] if len(sys.argv) > 3 else None
+RUNNER = ["wine"] if CURL_EXE else []
 OK = "norvik成功!\n".encode("gbk")
 FAILED = "norvik失败!\n".encode("gbk")
 failures = []
@@ -25,7 +27,7 @@ def check(cond, what):
         failures.append(what)
 
 
-for tool in ("curl", "php"):
+for tool in ("php", "wine" if CURL_EXE else "curl"):
     if shutil.which(tool) is None:
         print(f"SKIP: {tool} is not installed")
         sys.exit(77)
@@ -77,6 +79,8 @@ def install(work, name, ini, user):
     folder = os.path.join(work, name)
     os.makedirs(os.path.join(folder, "website", "pc2", "database"))
     shutil.copy(NORVIK, os.path.join(folder, "norvik.exe"))
+    if CURL_EXE:
+        shutil.copy(CURL_EXE, os.path.join(folder, "curl.exe"))
     with open(os.path.join(folder, "sablo.ini"), "wb") as f:
         f.write(ini)
     with open(os.path.join(folder, "website", "pc2", "database",
@@ -86,7 +90,7 @@ def install(work, name, ini, user):
 
 
 def run(folder, *args):
-    p = subprocess.run([os.path.join(folder, "norvik.exe"), *args],
+    p = subprocess.run([*RUNNER, os.path.join(folder, "norvik.exe"), *args],
                        cwd=folder, capture_output=True, timeout=60)
     return p.returncode, p.stdout
 
