@@ -1,6 +1,6 @@
 # The fetch against real loopback servers (PHP's built-in server); Linux
 # only, since it starts php and opens sockets itself.
-add_executable(fetch_server_check monitor/fetch_server_check.cc
+add_executable(fetch_server_check monitor/fetch_servers_main.cc
                ${CMAKE_SOURCE_DIR}/testing/temp_folder.cc)
 target_compile_definitions(fetch_server_check
                            PRIVATE BRAMO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
