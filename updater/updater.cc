@@ -1,0 +1,155 @@
+#include "updater/updater.h"
+
+#include <string>
+
+#include "platform/win_types.h"
+
+namespace updater {
+namespace {
+
+constexpr char kDefaultHost[] = "www.bramo.example";
+constexpr char kAgent[] = "DadoRE/1.0";
+constexpr size_t kPageLimit = 1023;
+constexpr char kTitle[] = "Bramo更新";
+constexpr char kAskDownload[] = "有新版本程序，是否下载并安装最新版本";
+constexpr char kAskInstall[] = "是否安装最新版本";
+constexpr char kDownloadFailed[] = "下载新版本失败，请登录官网下载！";
+constexpr char kNoInfo[] = "无法从网站获取更新信息!\n";
+constexpr uint32_t kTwoHoursMs = 7200000;
+
+// The update service and the web site share one host.  BRAMO_UPDATE_HOST
+// points a test or a private install at another one; users never set it.
+std::string ServiceHost(platform::Env* env) {
+  auto host = env->EnvironmentVariable("BRAMO_UPDATE_HOST");
+  if (host && !host->empty()) return *host;
+  return kDefaultHost;
+}
+
+std::string TrimLineEnd(std::string text) {
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+    text.pop_back();
+  return text;
+}
+
+unsigned char Fold(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
+}  // namespace
+
+void SplitPage(const std::string& page, std::string* version,
+               std::string* address) {
+  size_t hash = page.find('#');
+  if (hash == std::string::npos) {
+    *version = page;
+    *address = page;
+    return;
+  }
+  *version = page.substr(0, hash);
+  *address = page.substr(hash + 1);
+}
+
+int FetchUpdateInfo(platform::Env* env, std::string* version,
+                    std::string* address) {
+  std::string page;
+  std::string url =
+      "http://" + ServiceHost(env) + "/update/windows/index.html";
+  if (env->HttpGet(url, kAgent, kPageLimit, &page, {}) !=
+      platform::HttpResult::kOk)
+    return 1;
+  // The page text ends at its first zero byte, as the C string it was.
+  page = page.substr(0, page.find('\0'));
+  SplitPage(page, version, address);
+  return (version->empty() || address->empty()) ? 2 : 0;
+}
+
+std::string ReadLocalVersion(platform::Env* env) {
+  std::string module = env->ModulePath(260);
+  size_t slash = module.rfind('\\');
+  if (slash == std::string::npos) return "";
+  auto text = env->ReadWholeFile(module.substr(0, slash) + "\\version");
+  if (!text) return "";
+  std::string line = text->substr(0, text->find('\n'));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+bool IsNewer(const std::string& published, const std::string& installed) {
+  size_t n = published.size() < installed.size() ? published.size()
+                                                 : installed.size();
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char a = Fold(static_cast<unsigned char>(published[i]));
+    unsigned char b = Fold(static_cast<unsigned char>(installed[i]));
+    if (a != b) return a > b;
+  }
+  return published.size() > installed.size();
+}
+
+std::string PrepareDownloadFolder(platform::Env* env) {
+  std::string folder = env->FirstLogicalDrive() + "sablo_update";
+  env->System("md " + folder);
+  return folder;
+}
+
+std::string InstallerFileName(const std::string& address) {
+  size_t slash = address.rfind('/');
+  std::string name =
+      slash == std::string::npos ? address : address.substr(slash + 1);
+  // Only the page's own CR LF goes; a page without it keeps the whole name.
+  if (name.size() >= 2 && name.compare(name.size() - 2, 2, "\r\n") == 0)
+    name.resize(name.size() - 2);
+  if (name.empty() || name == "." || name.find("..") != std::string::npos ||
+      name.find_first_of("\\/:\r\n") != std::string::npos)
+    return "";
+  return name;
+}
+
+int DownloadInstaller(platform::Env* env, const std::string& address,
+                      const std::string& folder) {
+  std::string name = InstallerFileName(address);
+  bool ok = !name.empty() &&
+            env->DownloadToFile(TrimLineEnd(address), folder + "\\" + name, {});
+  env->Print(ok ? "ok\n" : "fail\n");
+  return ok ? 0 : 1;
+}
+
+void StopSystemAndInstall(platform::Env* env, const std::string& folder) {
+  env->WinExec("pskill norvik");
+  env->WinExec("pskill pulvo");
+  env->WinExec("pskill curl");
+  env->WinExec("apache\\bin\\pv -f -k httpd.exe -q");
+  env->Sleep(2000);
+  env->WinExec("pskill httpd.exe");
+  // The folder is ours, never text from the page.
+  env->System("\"" + folder + "\\setup.exe\"");
+}
+
+int RunUpdate(platform::Env* env) {
+  std::string version;
+  std::string address;
+  int status = FetchUpdateInfo(env, &version, &address);
+  if (status != 0) {
+    env->Print(kNoInfo);
+    return status;
+  }
+  if (!IsNewer(version, ReadLocalVersion(env))) return 0;
+  if (env->ShowMessageBoxW(kAskDownload, kTitle, platform::mb::kOkCancel) !=
+      platform::id::kOk)
+    return 0;
+  std::string folder = PrepareDownloadFolder(env);
+  if (DownloadInstaller(env, address, folder) != 0) {
+    env->ShowMessageBoxW(kDownloadFailed, kTitle, platform::mb::kOkCancel);
+    env->ShellOpenW("http://" + ServiceHost(env) + "/download.html");
+    return 0;
+  }
+  if (env->ShowMessageBoxW(kAskInstall, kTitle, platform::mb::kOkCancel) ==
+      platform::id::kCancel)
+    return 0;
+  StopSystemAndInstall(env, folder);
+  env->Sleep(kTwoHoursMs);
+  env->System("rd /s /q " + folder);
+  env->System("md " + folder);
+  return 0;
+}
+
+}  // namespace updater

@@ -1,0 +1,196 @@
+#include "updater/updater.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_env.h"
+#include "testing/temp_folder.h"
+
+namespace updater {
+namespace {
+
+using platform::FakeEnv;
+
+constexpr char kPage[] = "http://www.bramo.example/update/windows/index.html";
+constexpr char kSetupUrl[] = "http://dl.bramo.example/a/setup.exe";
+
+class UpdaterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    env_.module_path = dir_.windows_path() + "update.exe";
+    env_.first_drive = dir_.windows_path();
+    env_.system_runs_verbs = true;
+  }
+  void Page(const std::string& body) { env_.http_answers[kPage].body = body; }
+  void Installed(const std::string& text) { dir_.Write("version", text); }
+  std::vector<std::string> Boxes() { return env_.TraceStartingWith("msgboxw"); }
+  std::string Folder() { return dir_.windows_path() + "sablo_update"; }
+
+  testing_support::TempFolder dir_;
+  FakeEnv env_;
+};
+
+TEST(VersionOrder, TextNotNumbersCaseFoldedPrefixSmaller) {
+  EXPECT_TRUE(IsNewer("1.0.5", "1.0.4"));
+  EXPECT_FALSE(IsNewer("1.0.10", "1.0.9"));
+  EXPECT_FALSE(IsNewer("Beta", "beta"));
+  EXPECT_FALSE(IsNewer("beta", "BETA"));
+  EXPECT_TRUE(IsNewer("1.0.1", "1.0"));
+  EXPECT_FALSE(IsNewer("1.0", "1.0.1"));
+  EXPECT_TRUE(IsNewer("x", ""));
+  // Bytes above 0x7F are unsigned: they order after ASCII.
+  EXPECT_TRUE(IsNewer("\xB0", "z"));
+  // '_' (0x5F) sorts after the folded letters' upper-case range only
+  // because letters fold to lower case (0x61..).
+  EXPECT_TRUE(IsNewer("A", "_"));
+}
+
+TEST(InstallerName, DropsOnlyTheTrailingLineEndAndRefusesEscapes) {
+  EXPECT_EQ(InstallerFileName("http://h/x/setup.exe\r\n"), "setup.exe");
+  EXPECT_EQ(InstallerFileName("http://h/x/setup.exe"), "setup.exe");
+  EXPECT_EQ(InstallerFileName("setup.exe\r\n"), "setup.exe");
+  EXPECT_EQ(InstallerFileName("\r\n"), "");
+  EXPECT_EQ(InstallerFileName("http://h/x/\r\n"), "");
+  EXPECT_EQ(InstallerFileName("http://h/..\r\n"), "");
+  EXPECT_EQ(InstallerFileName("http://h/..\\..\\evil.exe\r\n"), "");
+  EXPECT_EQ(InstallerFileName("http://h/C:evil.exe"), "");
+}
+
+TEST(PageSplit, FirstHashDividesWithoutHashBothAreThePage) {
+  std::string v, a;
+  SplitPage("1.0#http://h/s#x\r\n", &v, &a);
+  EXPECT_EQ(v, "1.0");
+  EXPECT_EQ(a, "http://h/s#x\r\n");
+  SplitPage("<html>404</html>", &v, &a);
+  EXPECT_EQ(v, "<html>404</html>");
+  EXPECT_EQ(a, "<html>404</html>");
+}
+
+TEST_F(UpdaterTest, PageFetchUsesTheAgentAndTheFirst1023Bytes) {
+  Page("1.0#" + std::string(2000, 'a'));
+  std::string v, a;
+  EXPECT_EQ(FetchUpdateInfo(&env_, &v, &a), 0);
+  EXPECT_EQ(a.size(), 1023u - 4u);
+  EXPECT_EQ(env_.TraceStartingWith("http get")[0],
+            std::string("http get ") + kPage + " agent=DadoRE/1.0");
+}
+
+TEST_F(UpdaterTest, HostCanBePointedElsewhereByTheEnvironment) {
+  env_.environment["BRAMO_UPDATE_HOST"] = "127.0.0.1:8080";
+  env_.http_answers["http://127.0.0.1:8080/update/windows/index.html"].body =
+      "#";
+  EXPECT_EQ(RunUpdate(&env_), 2);
+}
+
+TEST_F(UpdaterTest, UnreachablePageOrEmptyPartsEndWithTheConsoleMessage) {
+  EXPECT_EQ(RunUpdate(&env_), 1);
+  Page("#http://h/setup.exe\r\n");
+  EXPECT_EQ(RunUpdate(&env_), 2);
+  Page("1.0#");
+  EXPECT_EQ(RunUpdate(&env_), 2);
+  EXPECT_EQ(env_.TraceStartingWith("print").size(), 3u);
+  EXPECT_EQ(env_.TraceStartingWith("print")[0],
+            "print \"无法从网站获取更新信息!\\n\"");
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(UpdaterTest, AsksOnlyWhenThePublishedVersionIsNewer) {
+  Installed("1.0.9\r\nsecond line\r\n");
+  Page("1.0.10#http://h/setup.exe\r\n");
+  EXPECT_EQ(RunUpdate(&env_), 0);
+  EXPECT_TRUE(Boxes().empty());
+  Installed("BETA\n");
+  Page("Beta#http://h/setup.exe\r\n");
+  EXPECT_EQ(RunUpdate(&env_), 0);
+  EXPECT_TRUE(Boxes().empty());
+  Installed("1.0.4\r\n");
+  Page("1.0.5#http://h/setup.exe\r\n");
+  env_.message_box_answers = {platform::id::kCancel};
+  EXPECT_EQ(RunUpdate(&env_), 0);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0],
+            "msgboxw okcancel \"Bramo更新\" "
+            "\"有新版本程序，是否下载并安装最新版本\"");
+  // Cancel at the first question: no folder, no download.
+  EXPECT_FALSE(dir_.Exists("sablo_update"));
+  EXPECT_TRUE(env_.TraceStartingWith("system").empty());
+  EXPECT_TRUE(env_.TraceStartingWith("download").empty());
+}
+
+TEST_F(UpdaterTest, MissingVersionFileAsksForAnyVersion) {
+  Page("0#http://h/setup.exe\r\n");
+  env_.message_box_answers = {platform::id::kCancel};
+  EXPECT_EQ(RunUpdate(&env_), 0);
+  EXPECT_EQ(Boxes().size(), 1u);
+}
+
+TEST_F(UpdaterTest, FailedDownloadsOpenTheDownloadPageWhateverTheAnswer) {
+  struct Case {
+    std::string page;
+    int status;  // of the installer address
+  };
+  // The line end alone as address; an error page without '#'; a 404 answer.
+  for (const Case& c : {Case{"1.0.5#\r\n", 200},
+                        Case{"<html>Not Found</html>", 200},
+                        Case{std::string("1.0.5#") + kSetupUrl + "\r\n", 404}}) {
+    env_.ClearTrace();
+    Page(c.page);
+    env_.http_answers[kSetupUrl].status = c.status;
+    env_.message_box_answers = {platform::id::kOk, platform::id::kCancel};
+    EXPECT_EQ(RunUpdate(&env_), 0) << c.page;
+    ASSERT_EQ(Boxes().size(), 2u) << c.page;
+    EXPECT_EQ(Boxes()[1],
+              "msgboxw okcancel \"Bramo更新\" "
+              "\"下载新版本失败，请登录官网下载！\"");
+    EXPECT_EQ(env_.TraceStartingWith("print").back(), "print \"fail\\n\"");
+    EXPECT_EQ(env_.TraceStartingWith("open"),
+              std::vector<std::string>{"open http://www.bramo.example/download.html"});
+    EXPECT_TRUE(env_.TraceStartingWith("exec").empty());
+    EXPECT_FALSE(dir_.Exists("sablo_update/setup.exe"));
+  }
+}
+
+TEST_F(UpdaterTest, FullRunInstallsFromTheFolderWaitsAndEmptiesIt) {
+  Installed("1.0.4\n");
+  Page(std::string("1.0.5#") + kSetupUrl + "\r\n");
+  env_.http_answers[kSetupUrl].body = "installer bytes";
+  EXPECT_EQ(RunUpdate(&env_), 0);
+  const std::string folder = Folder();
+  std::vector<std::string> steps;
+  for (const std::string& line : env_.trace()) {
+    if (line.rfind("http", 0) == 0 || line.rfind("msgboxw", 0) == 0) continue;
+    steps.push_back(line);
+  }
+  std::vector<std::string> want = {
+      "system md " + folder,
+      std::string("download ") + kSetupUrl + " -> " + folder + "\\setup.exe",
+      "print \"ok\\n\"",
+      "exec pskill norvik",
+      "exec pskill pulvo",
+      "exec pskill curl",
+      "exec apache\\bin\\pv -f -k httpd.exe -q",
+      "sleep 2000",
+      "exec pskill httpd.exe",
+      "system \"" + folder + "\\setup.exe\"",
+      "sleep 7200000",
+      "system rd /s /q " + folder,
+      "system md " + folder};
+  EXPECT_EQ(steps, want);
+  EXPECT_EQ(Boxes().size(), 2u);
+  EXPECT_TRUE(dir_.Exists("sablo_update"));
+  EXPECT_FALSE(dir_.Exists("sablo_update/setup.exe"));
+}
+
+TEST_F(UpdaterTest, CancelAtTheSecondQuestionKeepsTheInstaller) {
+  Page(std::string("1.0.5#") + kSetupUrl + "\r\n");
+  env_.http_answers[kSetupUrl].body = "installer bytes";
+  env_.message_box_answers = {platform::id::kOk, platform::id::kCancel};
+  EXPECT_EQ(RunUpdate(&env_), 0);
+  EXPECT_EQ(dir_.Read("sablo_update/setup.exe"), "installer bytes");
+  EXPECT_TRUE(env_.TraceStartingWith("exec").empty());
+}
+
+}  // namespace
+}  // namespace updater
