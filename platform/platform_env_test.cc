@@ -3,6 +3,8 @@
 // and under Wine against the Win32 one.  Only calls that need no visible
 // window are here.
 #include <gtest/gtest.h>
+
+#include <deque>
 #include <unistd.h>
 
 #include <algorithm>
@@ -144,14 +146,21 @@ class PlatformAutostartTest : public PlatformEnvTest {
  protected:
   void SetUp() override {
     const char* old = std::getenv("XDG_CONFIG_HOME");
-    saved_ = std::string("XDG_CONFIG_HOME=") + (old ? old : "");
-    setting_ = "XDG_CONFIG_HOME=" + config_.path();
-    putenv(setting_.data());
+    saved_ = Keep(std::string("XDG_CONFIG_HOME=") + (old ? old : ""));
+    putenv(Keep("XDG_CONFIG_HOME=" + config_.path()));
   }
-  void TearDown() override { putenv(saved_.data()); }
+  void TearDown() override { putenv(saved_); }
+
+  // putenv keeps the very text it is given in the environment, so the
+  // text must outlive the test: it stays until the program ends.
+  static char* Keep(const std::string& text) {
+    static std::deque<std::string> kept;  // elements never move
+    kept.push_back(text);
+    return kept.back().data();
+  }
 
   TempFolder config_;
-  std::string setting_, saved_;
+  char* saved_ = nullptr;
 };
 
 TEST_F(PlatformAutostartTest, ValueIsWrittenReadBackAndRewritten) {
