@@ -10,12 +10,20 @@ using platform::FakeEnv;
 using testing_support::TempFolder;
 using Trace = std::vector<std::string>;
 
-TEST(RechooseRouterPortsTest, ChooseWriteMapThenUnmapTheOldPorts) {
+// An install folder with the web application's data folder, and the
+// main window pointed at it.
+class RechooseRouterPortsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir.Write("website/pc2/database/.keep", "");
+    dlg.m_appDir = dir.windows_path();
+  }
   TempFolder dir;
-  dir.Write("website/pc2/database/.keep", "");
   FakeEnv env;
-  Cbrix7Dlg dlg(&env);
-  dlg.m_appDir = dir.windows_path();
+  Cbrix7Dlg dlg{&env};
+};
+
+TEST_F(RechooseRouterPortsTest, ChooseWriteMapThenUnmapTheOldPorts) {
   dlg.m_localIp = "192.168.1.20";
   dlg.m_externalIp = "58.1.2.3";
   dlg.m_routerHttpPort = 12345;
@@ -54,12 +62,7 @@ TEST(RechooseRouterPortsTest, ChooseWriteMapThenUnmapTheOldPorts) {
   EXPECT_EQ(dir.Read("ip"), "58.1.2.3:14000\r\n");
 }
 
-TEST(RechooseRouterPortsTest, APublicLanAddressIsWrittenButNotMapped) {
-  TempFolder dir;
-  dir.Write("website/pc2/database/.keep", "");
-  FakeEnv env;
-  Cbrix7Dlg dlg(&env);
-  dlg.m_appDir = dir.windows_path();
+TEST_F(RechooseRouterPortsTest, APublicLanAddressIsWrittenButNotMapped) {
   dlg.m_localIp = "58.1.2.3";
   dlg.m_externalIp = "";
   dlg.m_routerHttpPort = 12000;
