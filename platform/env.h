@@ -227,7 +227,9 @@ class Env {
 
   // Downloads `url` into the file `path`.  True only when the server
   // answered with a 2xx status and the whole body was stored; otherwise
-  // false, and no file of a failed download is left at `path`.
+  // false, and no file of a failed download is left at `path`.  A stored
+  // file can be run as a program, as any file can on Windows: the posix
+  // layer creates it with mode 0755 (less the umask).
   virtual bool DownloadToFile(const std::string& url, const std::string& path,
                               const HttpOptions& options) = 0;
 

@@ -4,6 +4,8 @@
 // transfer runs on the multi interface so that a cancel from another
 // thread ends it within a poll interval.
 #include <curl/curl.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <mutex>
@@ -158,8 +160,18 @@ bool PosixEnv::DownloadToFile(const std::string& url, const std::string& path,
   const std::string native = ToNativePath(path);
   const std::string temp = native + ".download";
   Transfer t;
-  t.file = std::fopen(temp.c_str(), "wb");
-  if (t.file == nullptr) return false;
+  // On Windows any downloaded program can be run by its name; here it
+  // needs the execute bits, given at creation (the umask still applies).
+  // A leftover of an earlier attempt would keep its old mode, so it goes.
+  unlink(temp.c_str());
+  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0755);
+  if (fd < 0) return false;
+  t.file = fdopen(fd, "wb");
+  if (t.file == nullptr) {
+    close(fd);
+    std::remove(temp.c_str());
+    return false;
+  }
   CURL* easy = NewEasy(url, "", options, &t);
   bool ok = false;
   if (easy != nullptr) {

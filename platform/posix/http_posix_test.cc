@@ -141,6 +141,8 @@ TEST(DownloadTest, OnlyA2xxAnswerIsStored) {
   std::string path = dir.windows_path() + "setup.exe";
   EXPECT_TRUE(env.DownloadToFile(good.url("/setup.exe"), path, {}));
   EXPECT_EQ(dir.Read("setup.exe"), "MZ installer");
+  // A downloaded installer must be runnable, as it is on Windows.
+  EXPECT_EQ(access((dir.path() + "setup.exe").c_str(), X_OK), 0);
   TinyServer missing(Response("404 Not Found", "<html>404</html>"));
   std::string other = dir.windows_path() + "other.exe";
   EXPECT_FALSE(env.DownloadToFile(missing.url("/setup.exe"), other, {}));
