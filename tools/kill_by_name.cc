@@ -1,6 +1,7 @@
 #include "tools/kill_by_name.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <strings.h>
 #include <unistd.h>
@@ -71,6 +72,19 @@ std::vector<pid_t> FindInstallationProcesses(const std::string& folder,
   }
   closedir(proc);
   return found;
+}
+
+void RecordRun(int argc, char** argv) {
+  const char* log = std::getenv("BRAMO_TOOL_LOG");
+  if (log == nullptr || *log == '\0') return;
+  std::string line = std::to_string(getpid());
+  for (int i = 0; i < argc; ++i) line += std::string(" ") + argv[i];
+  line += '\n';
+  int fd = open(log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  ssize_t ignored = write(fd, line.data(), line.size());
+  (void)ignored;
+  close(fd);
 }
 
 int EndProcesses(const std::vector<pid_t>& pids) {

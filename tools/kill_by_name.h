@@ -9,8 +9,8 @@
 #ifndef BRAMO_TOOLS_KILL_BY_NAME_H_
 #define BRAMO_TOOLS_KILL_BY_NAME_H_
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 #include <vector>
 
 namespace tools {
@@ -25,6 +25,12 @@ std::string InstallFolderOf(const std::string& tool_path);
 // The processes of the installation under `folder` whose name matches.
 std::vector<pid_t> FindInstallationProcesses(const std::string& folder,
                                              const std::string& name);
+
+// When the environment variable BRAMO_TOOL_LOG names a file, appends one
+// line to it: this process's id and the arguments, blank-separated, in
+// one write so that tools running side by side never mix their lines.
+// Tests use it to see which tools were started, and in which order.
+void RecordRun(int argc, char** argv);
 
 // Ends the processes (SIGKILL).  Returns how many were ended.
 int EndProcesses(const std::vector<pid_t>& pids);

@@ -5,6 +5,7 @@
 #include "tools/kill_by_name.h"
 
 int main(int argc, char** argv) {
+  tools::RecordRun(argc, argv);
   if (argc != 2) {
     std::printf("usage: pskill <process name>\n");
     return 2;

@@ -7,6 +7,7 @@
 #include "tools/kill_by_name.h"
 
 int main(int argc, char** argv) {
+  tools::RecordRun(argc, argv);
   bool kill = false;
   bool quiet = false;
   std::string name;
