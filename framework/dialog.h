@@ -23,6 +23,10 @@ class CDialog : public platform::WindowHost {
 
   platform::WindowHandle m_hWnd = 0;
 
+  // Where the dialog's effects go; the free functions that work on a
+  // dialog use it too.
+  platform::Env& env() { return *env_; }
+
   // platform::WindowHost
   bool OnInitDialog(platform::WindowHandle window) override;
   bool OnMessage(uint32_t message, uintptr_t wparam, intptr_t lparam,
@@ -33,7 +37,6 @@ class CDialog : public platform::WindowHost {
   // What the subclass does at WM_INITDIALOG; m_hWnd is set.
   virtual bool OnInitDialog() { return true; }
 
-  platform::Env& env() { return *env_; }
 
  private:
   platform::Env* env_;

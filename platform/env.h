@@ -215,6 +215,17 @@ class Env {
   virtual void SRand(unsigned seed) = 0;
   virtual int Rand() = 0;
 
+  // ---- Network -----------------------------------------------------------
+
+  // The machine's LAN address as dotted text ("%d.%d.%d.%d" of its four
+  // bytes in memory order): on Windows the first address the resolver
+  // gives for the machine's own host name (gethostname, gethostbyname),
+  // which lists its adapters' addresses; on Linux the first IPv4 address of
+  // an interface that is up and not loopback, in the order getifaddrs
+  // lists them, or "127.0.0.1" when there is none.  Empty when the name or
+  // the interface list cannot be had.
+  virtual std::string LocalIpv4Address() = 0;
+
   // ---- HTTP --------------------------------------------------------------
 
   // GET `url` with user agent `agent`: redirects followed, compressed and

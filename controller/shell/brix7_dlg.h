@@ -35,6 +35,30 @@ class Cbrix7Dlg : public framework::CDialog {
   // mappings removed.
   void RechooseRouterPorts();
 
+  // Asks the web application from outside, under the public address and
+  // the router HTTP port, whether it answers as this installation (`user`,
+  // letters A to Z compared without regard to case, nothing trimmed), and
+  // shows the outcome in the tray.  0: it did; 1: no public address known
+  // (nothing asked), no session or a read failed; 4: another name
+  // answered; 5: an empty answer; 6: the address could not be opened.
+  int CheckReverseDetection(const std::string& user);
+
+  // The repair after a failed reverse check: looks both addresses up
+  // again and, by what changed, rewrites the settings and the address
+  // file, maps again, or moves to new router ports.  `noAnswer` is false
+  // when another installation answered.  Returns 1, with nothing changed,
+  // when no lookup service gave a public address; else 0.
+  int RecheckAddresses(const std::string& user, bool noAnswer);
+
+  // Writes the router settings, maps the router ports again and writes
+  // the address file, all from the current members.
+  void RepublishAddresses();
+
+  // The status text for the current addresses and ports; see
+  // BuildStatusText in controller/monitor/status_text.h.
+  std::string BuildStatusText(bool mode, const std::string& user,
+                              const std::string& answer);
+
   platform::IconHandle m_hIcon;
   platform::IconHandle m_hIconIdle;
   platform::IconHandle m_hIconRunning;
@@ -53,6 +77,9 @@ class Cbrix7Dlg : public framework::CDialog {
   platform::NotifyIconData m_nid;
   std::set<std::string> m_urls;
   bool m_manualMode = false;
+  // Used by every fetch of the controller: the monitor's stop hangs its
+  // cancel token here; tests shorten the time-outs.
+  platform::HttpOptions m_httpOptions;
 
   // The message map: WM_PAINT and WM_QUERYDRAGICON.
   bool OnMessage(uint32_t message, uintptr_t wparam, intptr_t lparam,

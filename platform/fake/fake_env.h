@@ -21,6 +21,7 @@
 //   terminate <pid> | spare <pid>   (TerminatePortOwner)
 //   http get <url> agent=<agent> | download <url> -> <path> [(failed)]
 //   msgboxw <buttons> "<caption>" "<text>" | open <address>
+//   local ip <answer>       (LocalIpv4Address)
 #ifndef BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
 #define BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
 
@@ -93,6 +94,9 @@ class FakeEnv : public Env {
     std::string body;
   };
   std::map<std::string, HttpAnswer> http_answers;
+  // What LocalIpv4Address answers; empty: the host name cannot be
+  // resolved.
+  std::string local_ip = "192.168.1.20";
   bool http_session_fails = false;
   std::string first_drive = "C:\\";
   std::map<std::string, std::string> environment;
@@ -140,6 +144,7 @@ class FakeEnv : public Env {
   int64_t Time() override;
   void SRand(unsigned seed) override;
   int Rand() override;
+  std::string LocalIpv4Address() override;
   HttpResult HttpGet(const std::string& url, const std::string& agent,
                      size_t max_bytes, std::string* body,
                      const HttpOptions& options) override;

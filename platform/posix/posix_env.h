@@ -55,6 +55,7 @@ class PosixEnv : public Env {
   int64_t Time() override;
   void SRand(unsigned seed) override;
   int Rand() override;
+  std::string LocalIpv4Address() override;
   HttpResult HttpGet(const std::string& url, const std::string& agent,
                      size_t max_bytes, std::string* body,
                      const HttpOptions& options) override;

@@ -70,6 +70,7 @@ class Win32Env : public Env {
   int Rand() override;
 
   // ---- HTTP (http_win32.cc) ----------------------------------------------
+  std::string LocalIpv4Address() override;
   HttpResult HttpGet(const std::string& url, const std::string& agent,
                      size_t max_bytes, std::string* body,
                      const HttpOptions& options) override;
