@@ -6,37 +6,21 @@
 import json
 import os
 import shutil
-import socket
 import subprocess
 import sys
 import tempfile
-import time
 import urllib.request
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                "..", "testing"))
+from end_to_end import check, finish, free_port, require, start_php, stop  # noqa: E402
 
 NORVIK, SERVICE = sys.argv[1], sys.argv[2]
 CURL_EXE = sys.argv[3] if len(sys.argv) > 3 else None
 RUNNER = ["wine"] if CURL_EXE else []
 OK = "norvik成功!\n".encode("gbk")
 FAILED = "norvik失败!\n".encode("gbk")
-failures = []
-
-
-def check(cond, what):
-    print(("ok   " if cond else "FAIL ") + what)
-    if not cond:
-        failures.append(what)
-
-
-for tool in ("php", "wine" if CURL_EXE else "curl"):
-    if shutil.which(tool) is None:
-        print(f"SKIP: {tool} is not installed")
-        sys.exit(77)
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+require("php", "wine" if CURL_EXE else "curl")
 
 
 class Service:
@@ -48,17 +32,8 @@ class Service:
         self.raw = os.path.join(work, f"raw-{self.port}.txt")
         env = dict(os.environ, REGIST_STORE=self.store, REGIST_RAW=self.raw,
                    REGIST_REFUSE="1" if refuse else "0")
-        self.proc = subprocess.Popen(
-            ["php", "-S", f"127.0.0.1:{self.port}", "-t", SERVICE], env=env,
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.proc = start_php(SERVICE, self.port, env=env)
         self.url = f"http://127.0.0.1:{self.port}/regist/regist.php"
-        for _ in range(100):
-            try:
-                with socket.create_connection(("127.0.0.1", self.port), 0.2):
-                    return
-            except OSError:
-                time.sleep(0.05)
-        raise RuntimeError("the stand-in service did not start")
 
     def records(self):
         if not os.path.exists(self.store):
@@ -71,8 +46,7 @@ class Service:
             return f.read()
 
     def stop(self):
-        self.proc.terminate()
-        self.proc.wait(10)
+        stop(self.proc)
 
 
 def install(work, name, ini, user):
@@ -179,5 +153,4 @@ finally:
         s.stop()
     shutil.rmtree(work, ignore_errors=True)
 
-print(f"{len(failures)} failure(s)")
-sys.exit(1 if failures else 0)
+finish()

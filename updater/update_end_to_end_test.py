@@ -17,6 +17,10 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                "..", "testing"))
+from end_to_end import check, finish, free_port, require, start_php, stop  # noqa: E402
+
 MODE, UPDATE, SERVICE = sys.argv[1], sys.argv[2], sys.argv[3]
 WINE = MODE == "wine"
 if not WINE:
@@ -34,25 +38,7 @@ TWO_HOURS_SCALED = 7200.0 * SCALE
 SETUP_HOLD_MS = 2500
 KILL_ORDER = ["pskill norvik", "pskill pulvo", "pskill curl",
               "apache/bin/pv -f -k httpd.exe -q", "pskill httpd.exe"]
-failures = []
-
-
-def check(cond, what):
-    print(("ok   " if cond else "FAIL ") + what)
-    if not cond:
-        failures.append(what)
-
-
-for tool in ("php", "wine" if WINE else "sleep"):
-    if shutil.which(tool) is None:
-        print(f"SKIP: {tool} is not installed")
-        sys.exit(77)
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+require("php", "wine" if WINE else "sleep")
 
 
 def read(path, mode="r"):
@@ -77,16 +63,7 @@ class Service:
         self.host = f"127.0.0.1:{self.port}"
         self.log_path = os.path.join(work, "service.log")
         self.log = open(self.log_path, "wb")
-        self.proc = subprocess.Popen(
-            ["php", "-S", self.host, "-t", self.root],
-            stdout=subprocess.DEVNULL, stderr=self.log)
-        for _ in range(100):
-            try:
-                with socket.create_connection(("127.0.0.1", self.port), 0.2):
-                    return
-            except OSError:
-                time.sleep(0.05)
-        raise RuntimeError("the stand-in service did not start")
+        self.proc = start_php(self.root, self.port, stderr=self.log)
 
     def url(self, path):
         return f"http://{self.host}{path}"
@@ -106,8 +83,7 @@ class Service:
         return paths
 
     def stop(self):
-        self.proc.terminate()
-        self.proc.wait(10)
+        stop(self.proc)
         self.log.close()
 
 
@@ -383,5 +359,4 @@ finally:
         service.stop()
     shutil.rmtree(work, ignore_errors=True)
 
-print(f"{len(failures)} failure(s)")
-sys.exit(1 if failures else 0)
+finish()

@@ -12,26 +12,13 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                "..", "..", "testing"))
+from end_to_end import check, finish, free_port, require, start_php, stop  # noqa: E402
+
 PROGRAM = sys.argv[1]
 RUNNER = ["wine"] if len(sys.argv) > 2 and sys.argv[2] == "wine" else []
-failures = []
-
-for tool in ["php"] + RUNNER:
-    if shutil.which(tool) is None:
-        print(f"SKIP: {tool} is not installed")
-        sys.exit(77)
-
-
-def check(cond, what):
-    print(("ok   " if cond else "FAIL ") + what)
-    if not cond:
-        failures.append(what)
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+require("php", *RUNNER)
 
 
 def fetch(*args):
@@ -52,15 +39,7 @@ try:
     with open(os.path.join(work, "address-crlf.txt"), "wb") as f:
         f.write(b"58.1.2.3\r\n")
     port = free_port()
-    php = subprocess.Popen(["php", "-S", f"127.0.0.1:{port}", "-t", work],
-                           stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
-    for _ in range(100):
-        try:
-            with socket.create_connection(("127.0.0.1", port), 0.2):
-                break
-        except OSError:
-            time.sleep(0.05)
+    php = start_php(work, port)
     base = f"http://127.0.0.1:{port}"
 
     result, size, _, text = fetch("text", base + "/big.txt")
@@ -102,9 +81,7 @@ finally:
     if silent is not None:
         silent.close()
     if php is not None:
-        php.terminate()
-        php.wait(10)
+        stop(php)
     shutil.rmtree(work, ignore_errors=True)
 
-print("FAILED: " + "; ".join(failures) if failures else "all checks passed")
-sys.exit(1 if failures else 0)
+finish()
