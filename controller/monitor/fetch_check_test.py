@@ -12,6 +12,7 @@ import sys
 import tempfile
 import time
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
                                 "..", "..", "testing"))
 from end_to_end import check, finish, free_port, require, start_php, stop  # noqa: E402
