@@ -9,7 +9,6 @@
 #include "controller/shell/brix7_dlg.h"
 
 void GetLocalIp(platform::Env& env, std::string& text) {
-  text.clear();
   text = env.LocalIpv4Address();
 }
 

@@ -127,6 +127,16 @@ TEST_F(ReverseCheckTest, TheRouterPortAndAddressMakeTheUrl) {
                    "agent=DadoRE/1.0"}));
 }
 
+TEST_F(ReverseCheckTest, TheMonitorsStopCancelsTheChecksAndLookups) {
+  Lookup(kReverseUrl, "bob");
+  platform::HttpCancel stop;
+  stop.Cancel();
+  dlg.m_httpOptions.cancel = &stop;
+  EXPECT_EQ(dlg.CheckReverseDetection("bob"), 6);
+  EXPECT_EQ(dlg.RecheckAddresses("bob", true), 1);
+  EXPECT_EQ(dlg.m_externalIp, "58.1.2.3");
+}
+
 using RecheckTest = MonitorTest;
 
 TEST_F(RecheckTest, NoLookupServiceAnsweringChangesNothing) {
