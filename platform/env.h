@@ -14,6 +14,11 @@
 // posix layer maps them to '/' at its boundary, so the system's code builds
 // every path and command line exactly as it does on Windows.
 //
+// On a worker thread that has been stopped (platform/thread_stop.h), every
+// call with an effect (pauses, program starts, file and profile writes,
+// tray changes, ending a process, HTTP) throws ThreadStopped instead of
+// acting; reads are left alone.
+//
 // Env is grouped by concern; add a concern's calls to its own section, and
 // to the same section of each implementation.
 #ifndef BRAMO_PLATFORM_ENV_H_
