@@ -44,7 +44,8 @@ bool ParseDialogInt(const std::string& full, int* value) {
   long long magnitude = 0;
   for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
     // A long is 32 bits on Windows: strtol saturates there.
-    if (magnitude <= 2147483648LL) magnitude = magnitude * 10 + (text[at] - '0');
+    if (magnitude <= 2147483648LL)
+      magnitude = magnitude * 10 + (text[at] - '0');
   }
   if (at == digits_from) return false;  // nothing converted
   long long read = negative ? -magnitude : magnitude;

@@ -142,7 +142,9 @@ TEST(DataExchangeTest, TheIntegerCheck) {
     SCOPED_TRACE(c.text);
     int value = -1;
     EXPECT_EQ(ParseDialogInt(c.text, &value), c.accepted);
-    if (c.accepted) EXPECT_EQ(value, c.value);
+    if (c.accepted) {
+      EXPECT_EQ(value, c.value);
+    }
   }
 }
 

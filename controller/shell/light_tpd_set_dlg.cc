@@ -19,8 +19,8 @@ constexpr size_t kValueBuffer = 10;
 
 int ReadDecimal(platform::Env& env, const std::string& folder,
                 const char* section, const char* key) {
-  return AtoiRule(env.GetProfileText(section, key, "", kValueBuffer,
-                                     SettingsPath(folder)));
+  return AtoiRule(
+      env.GetProfileText(section, key, "", kValueBuffer, SettingsPath(folder)));
 }
 
 }  // namespace
@@ -69,8 +69,8 @@ void CLightTPDSetDlg::OnOK() {
                platform::mb::kOk | platform::mb::kIconError);
     return;
   }
-  m_portsChanged = m_routerHttpPort != m_oldHttpPort ||
-                   m_routerHttpsPort != m_oldHttpsPort;
+  m_portsChanged =
+      m_routerHttpPort != m_oldHttpPort || m_routerHttpsPort != m_oldHttpsPort;
   m_modeChanged = m_mode != m_oldMode;
   EndDialog(platform::id::kOk);
 }

@@ -14,8 +14,7 @@ using platform::FakeEnv;
 using testing_support::TempFolder;
 using Lines = std::vector<std::string>;
 
-const std::string kIntegerBox =
-    "msgbox warning ok \"\" \"请输入一个整数。\"";
+const std::string kIntegerBox = "msgbox warning ok \"\" \"请输入一个整数。\"";
 
 class PortDialogTest : public ::testing::Test {
  protected:
@@ -55,17 +54,17 @@ TEST_F(PortDialogTest, ManualModeShowsOnlyForExactlyOne) {
   struct Case {
     const char* pattern;
     bool manual;
-  } cases[] = {{"pattern.type=1", true},   {"pattern.type= 1 ", true},
-               {"pattern.type=0", false},  {"pattern.type=2", false},
-               {"pattern.type=", false},   {"", false},
+  } cases[] = {{"pattern.type=1", true},  {"pattern.type= 1 ", true},
+               {"pattern.type=0", false}, {"pattern.type=2", false},
+               {"pattern.type=", false},  {"", false},
                {"pattern.type=11", false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pattern);
     Run(std::string("[pattern]\r\n") + c.pattern + "\r\n", {});
-    EXPECT_EQ(Line(2), std::string("1004 radio 自动模式 ") +
-                           (c.manual ? "[ ]" : "[x]"));
-    EXPECT_EQ(Line(3), std::string("1005 radio 手动模式 ") +
-                           (c.manual ? "[x]" : "[ ]"));
+    EXPECT_EQ(Line(2),
+              std::string("1004 radio 自动模式 ") + (c.manual ? "[ ]" : "[x]"));
+    EXPECT_EQ(Line(3),
+              std::string("1005 radio 手动模式 ") + (c.manual ? "[x]" : "[ ]"));
   }
   // Missing keys show 0.
   EXPECT_EQ(Line(6), "1001 edit \"0\"");
@@ -83,10 +82,10 @@ TEST_F(PortDialogTest, TheIntegerCheckOfEachEdit) {
     const char* text;
     bool accepted;
     int value;
-  } cases[] = {{"+0", false, 0},  {"-0", false, 0},  {"", false, 0},
-               {"5x", false, 0},  {"  ", false, 0},  {"0x10", false, 0},
-               {" 5 ", true, 5},  {"0", true, 0},    {"\t-7\t", true, -7},
-               {"+8", true, 8},   {"00", true, 0},   {"70000", true, 70000}};
+  } cases[] = {{"+0", false, 0}, {"-0", false, 0}, {"", false, 0},
+               {"5x", false, 0}, {"  ", false, 0}, {"0x10", false, 0},
+               {" 5 ", true, 5}, {"0", true, 0},   {"\t-7\t", true, -7},
+               {"+8", true, 8},  {"00", true, 0},  {"70000", true, 70000}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("\"") + c.text + "\"");
     int result = Run(kManual, {std::string("1002=") + c.text, "ok"});
@@ -117,10 +116,11 @@ TEST_F(PortDialogTest, EqualPortsKeepTheDialogOpenWithTheMessage) {
   EXPECT_EQ(Run(kManual, {"1002=10080", "ok", "ok", "1002=10443", "ok"}),
             platform::id::kOk);
   EXPECT_EQ(env.TraceStartingWith("msgbox").size(), 2u);
-  EXPECT_EQ(env.TraceStartingWith("msgbox").front(),
-            "msgbox error ok \"\" \"HTTP 和 HTTPS 的端口不能相通，请重设！\\n\\n"
-            "建议通过自动重启Bramo自动分配新的端口.\\n建议手动设置端口范围为"
-            "10001~65000.\"");
+  EXPECT_EQ(
+      env.TraceStartingWith("msgbox").front(),
+      "msgbox error ok \"\" \"HTTP 和 HTTPS 的端口不能相通，请重设！\\n\\n"
+      "建议通过自动重启Bramo自动分配新的端口.\\n建议手动设置端口范围为"
+      "10001~65000.\"");
   // Back to the values loaded: nothing changed.
   EXPECT_FALSE(dialog.m_portsChanged);
   EXPECT_FALSE(dialog.m_modeChanged);

@@ -35,8 +35,7 @@ bool Cbrix7Dlg::OnInitDialog() {
         env.Dialogs().LoadStringResource(kAboutMenuString, kAboutMenuText);
     if (!about.empty()) {
       env.Menus().AppendItem(sysMenu, platform::kMfSeparator, 0, "");
-      env.Menus().AppendItem(sysMenu, platform::kMfString, kSysCmdAbout,
-                             about);
+      env.Menus().AppendItem(sysMenu, platform::kMfString, kSysCmdAbout, about);
     }
   }
   env.SetWindowIcons(m_hWnd, m_hIcon);
@@ -75,9 +74,8 @@ bool Cbrix7Dlg::OnInitDialog() {
   }
   DiscoverAddresses(*this);
   SetUpPublication(*this);
-  ApplyConfiguration(this, m_appDir, m_localIp, m_externalIp,
-                     m_routerHttpPort, m_routerHttpsPort, m_httpPort,
-                     m_httpsPort);
+  ApplyConfiguration(this, m_appDir, m_localIp, m_externalIp, m_routerHttpPort,
+                     m_routerHttpsPort, m_httpPort, m_httpsPort);
   SaveAddressFile();
 
   if (m_autoRun) {

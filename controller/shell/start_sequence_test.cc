@@ -67,8 +67,8 @@ class StartSequenceTest : public ::testing::Test {
   Cbrix7Dlg dlg{&env};
 };
 
-
-const std::string kAutoRunSettings = std::string(kUrls) +
+const std::string kAutoRunSettings =
+    std::string(kUrls) +
     "[pattern]\r\npattern.type=0\r\n[upnp]\r\nupnp.http.port=10080\r\n"
     "upnp.https.port=10443\r\n[brix7]\r\nbrix7.autorun=1\r\n";
 
@@ -89,10 +89,12 @@ TEST_F(StartSequenceTest, AutomaticStartRunsEveryStepInOrder) {
       "sleep 2000",
       "exec netsh advfirewall firewall add rule name=\"Apache HTTP Server\" "
       "dir=in  action=allow profile=any description=\"Sablo Box In Windows\" "
-      "program=\"" + folder + "apache\\bin\\httpd.exe\" enable=yes",
+      "program=\"" +
+          folder + "apache\\bin\\httpd.exe\" enable=yes",
       "exec netsh advfirewall firewall add rule name=\"Apache HTTP Server\" "
       "dir=out action=allow profile=any description=\"Sablo Box In Windows\" "
-      "program=\"" + folder + "apache\\bin\\httpd.exe\" enable=yes",
+      "program=\"" +
+          folder + "apache\\bin\\httpd.exe\" enable=yes",
       "sleep 2000",
       "local ip 192.168.1.20",
       "http get http://a.lookup.test/ agent=DadoRE/1.0",
@@ -139,15 +141,17 @@ TEST_F(StartSequenceTest, AutomaticStartWithAUserShowsNoUnregisteredText) {
   ASSERT_NE(dlg.m_pMonitorThread, nullptr);
   StopMonitorThread(&dlg);
   Trace steps = Steps();
-  auto started = std::find(steps.begin(), steps.end(),
-                           "exec apache\\bin\\httpd.exe");
+  auto started =
+      std::find(steps.begin(), steps.end(), "exec apache\\bin\\httpd.exe");
   ASSERT_NE(started, steps.end());
   EXPECT_TRUE(env.TraceStartingWith("tray modify unregistered").empty());
-  EXPECT_EQ(env.TraceStartingWith("open "), (Trace{"open http://127.0.0.1:80"}));
+  EXPECT_EQ(env.TraceStartingWith("open "),
+            (Trace{"open http://127.0.0.1:80"}));
 }
 
 TEST_F(StartSequenceTest, WithoutAutorunNothingStartsAndTheHomePageOpens) {
-  for (const char* flag : {"", "brix7.autorun=0\r\n", "brix7.autorun=yes\r\n"}) {
+  for (const char* flag :
+       {"", "brix7.autorun=0\r\n", "brix7.autorun=yes\r\n"}) {
     SCOPED_TRACE(flag);
     FakeEnv env2;
     env2.module_path = env.module_path;
@@ -155,7 +159,8 @@ TEST_F(StartSequenceTest, WithoutAutorunNothingStartsAndTheHomePageOpens) {
     dir.Write("sablo.ini", std::string(kUrls) +
                                "[pattern]\r\npattern.type=0\r\n[upnp]\r\n"
                                "upnp.http.port=10080\r\nupnp.https.port="
-                               "10443\r\n[brix7]\r\n" + flag);
+                               "10443\r\n[brix7]\r\n" +
+                               flag);
     Cbrix7Dlg dlg2(&env2);
     ASSERT_TRUE(dlg2.Create());
     Trace trace = env2.trace();
@@ -214,8 +219,9 @@ TEST_F(StartSequenceTest, ManualModeStoresItsPortsBeforeTheRewrite) {
   auto stored = std::find(trace.begin(), trace.end(),
                           "profile write [apache] apache.https.port=10443 " +
                               dlg.m_appDir + "sablo.ini");
-  auto rewritten = std::find(trace.begin(), trace.end(),
-                             "write " + dlg.m_appDir + "apache\\conf\\httpd.conf");
+  auto rewritten =
+      std::find(trace.begin(), trace.end(),
+                "write " + dlg.m_appDir + "apache\\conf\\httpd.conf");
   ASSERT_NE(stored, trace.end());
   EXPECT_LT(stored, rewritten);
   EXPECT_TRUE(dlg.m_manualMode);
@@ -225,24 +231,26 @@ TEST_F(StartSequenceTest, ManualModeWithoutTheHttpsPortEndsWithCode1) {
   EXPECT_TRUE(Start(std::string(kUrls) +
                     "[pattern]\r\npattern.type=1\r\n[upnp]\r\n"
                     "upnp.http.port=10080\r\nupnp.https.port=\r\n"));
-  EXPECT_EQ(Steps(),
-            (Trace{"dialog create 102", "exstyle -0x40000 +0x80",
-                   "sysmenu append -", "sysmenu append 16 关于Bramo(&A)...",
-                   "window icons app",
-                   "msgbox error ok \"\" \"读取配置文件出错，错误码0X7002\"",
-                   "msgbox error ok \"\" \"个人云服务器配置文件错误，请检查！错误"
-                   "码0X9001\"",
-                   "exit 1"}));
+  EXPECT_EQ(
+      Steps(),
+      (Trace{"dialog create 102", "exstyle -0x40000 +0x80", "sysmenu append -",
+             "sysmenu append 16 关于Bramo(&A)...", "window icons app",
+             "msgbox error ok \"\" \"读取配置文件出错，错误码0X7002\"",
+             "msgbox error ok \"\" \"个人云服务器配置文件错误，请检查！错误"
+             "码0X9001\"",
+             "exit 1"}));
   EXPECT_EQ(env.exit_code(), 1);
   EXPECT_TRUE(env.tray_icons().empty());
 }
 
 TEST_F(StartSequenceTest, NoUrlHaltsWithTheInitialisingTextAndAWorkingMenu) {
-  ASSERT_TRUE(Start("[pattern]\r\npattern.type=0\r\n[brix7]\r\n"
-                    "brix7.autorun=1\r\nbrix7.startwithwindows=1\r\n"));
+  ASSERT_TRUE(
+      Start("[pattern]\r\npattern.type=0\r\n[brix7]\r\n"
+            "brix7.autorun=1\r\nbrix7.startwithwindows=1\r\n"));
   Trace steps = Steps();
-  EXPECT_EQ(steps.back(),
-            "msgbox error ok \"\" \"请检查配置文件，必须至少存在一条URL数据\\n\"");
+  EXPECT_EQ(
+      steps.back(),
+      "msgbox error ok \"\" \"请检查配置文件，必须至少存在一条URL数据\\n\"");
   EXPECT_TRUE(env.TraceStartingWith("open ").empty());
   EXPECT_TRUE(env.TraceStartingWith("local ip").empty());
   EXPECT_EQ(env.tray_icons().at(128), "Bramo正在初始化...");

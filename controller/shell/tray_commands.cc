@@ -104,8 +104,7 @@ void Cbrix7Dlg::OnTrayNotify(uintptr_t, intptr_t mouseMessage) {
   menu.DestroyMenu();
 }
 
-void Cbrix7Dlg::OnInitMenuPopup(platform::MenuHandle popup, int,
-                                bool sysMenu) {
+void Cbrix7Dlg::OnInitMenuPopup(platform::MenuHandle popup, int, bool sysMenu) {
   if (sysMenu) return;
   framework::UpdateMenuItems(this, env().Menus(), popup);
 }

@@ -30,9 +30,11 @@ class TrayCommandTest : public ::testing::Test {
     dir.Write("apache/conf/httpd.conf", "Listen 80  #HTTP#\r\n");
     dir.Write("sablo.ini",
               "[url]\r\nurl.1=http://a.lookup.test/\r\n[pattern]\r\n"
-              "pattern.type=" + mode +
+              "pattern.type=" +
+                  mode +
                   "\r\n[upnp]\r\nupnp.http.port=10080\r\nupnp.https.port="
-                  "10443\r\n[brix7]\r\n" + flags);
+                  "10443\r\n[brix7]\r\n" +
+                  flags);
     ASSERT_TRUE(dlg.Create());
     env.ClearTrace();
   }
@@ -64,10 +66,10 @@ class TrayCommandTest : public ::testing::Test {
 TEST_F(TrayCommandTest, ARightClickShowsAFreshPopupWithItsState) {
   Start("0", "brix7.autorun=1\r\n");
   // Automatic run was on at start: the service runs.
-  EXPECT_EQ(Menu(), (Trace{"32778 打开主页", "-", "32779 个人云配置",
-                           "32780 登录系统启动", "32781 自动运行 [x]", "-",
-                           "32782 停止个人云服务", "32783 关于", "-",
-                           "32784 退出"}));
+  EXPECT_EQ(Menu(),
+            (Trace{"32778 打开主页", "-", "32779 个人云配置",
+                   "32780 登录系统启动", "32781 自动运行 [x]", "-",
+                   "32782 停止个人云服务", "32783 关于", "-", "32784 退出"}));
   // A fresh menu each time, destroyed after the popup.
   EXPECT_EQ(env.TraceStartingWith("menu load 132").size(), 1u);
   EXPECT_EQ(env.trace().back(), "menu destroy");

@@ -148,8 +148,7 @@ FormInput ApplyFormInput(DialogForm& form, WindowHost* host,
       ClickFormButton(form, host, id);
       return FormInput::kApplied;
     case ControlKind::kLink:
-      host->OnMessage(kWmNotify, static_cast<uintptr_t>(id), kNmClick,
-                      &result);
+      host->OnMessage(kWmNotify, static_cast<uintptr_t>(id), kNmClick, &result);
       return FormInput::kApplied;
     default:
       return FormInput::kNotClickable;

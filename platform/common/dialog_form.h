@@ -55,8 +55,8 @@ class DialogForm {
 };
 
 enum class FormInput {
-  kApplied,   // the dialog heard it (it may have ended)
-  kUnknown,   // not a command of the form
+  kApplied,  // the dialog heard it (it may have ended)
+  kUnknown,  // not a command of the form
   kNoSuchControl,
   kNotEditable,   // ID=TEXT on a control that is not an edit
   kNotClickable,  // ID on a control that cannot be clicked

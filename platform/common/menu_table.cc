@@ -108,8 +108,9 @@ std::vector<std::string> MenuTable::Lines(MenuHandle menu) const {
       lines.push_back("-");
       continue;
     }
-    std::string line = item.id == -1 ? "> " + item.text
-                                     : std::to_string(item.id) + " " + item.text;
+    std::string line = item.id == -1
+                           ? "> " + item.text
+                           : std::to_string(item.id) + " " + item.text;
     if (item.checked) line += " [x]";
     if (!item.enabled) line += " (disabled)";
     lines.push_back(line);

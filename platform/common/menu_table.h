@@ -31,8 +31,7 @@ class MenuTable {
   void EnableItem(MenuHandle menu, int position, bool enable);
   void CheckItem(MenuHandle menu, int position, bool check);
   void SetItemText(MenuHandle menu, int position, const std::string& text);
-  void Append(MenuHandle menu, uint32_t flags, int id,
-              const std::string& text);
+  void Append(MenuHandle menu, uint32_t flags, int id, const std::string& text);
 
   // The popup as the console shows it, one line per item: "<id> <label>",
   // then " [x]" when checked and " (disabled)" when disabled; a

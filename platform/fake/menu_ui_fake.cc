@@ -55,9 +55,9 @@ void FakeMenuUi::AppendItem(MenuHandle menu, uint32_t flags, int id,
                             const std::string& text) {
   table_.Append(menu, flags, id, text);
   if (menu != system_menu_) return;
-  env_->Record((flags & kMfSeparator) ? std::string("sysmenu append -")
-                                      : "sysmenu append " + std::to_string(id) +
-                                            " " + text);
+  env_->Record((flags & kMfSeparator)
+                   ? std::string("sysmenu append -")
+                   : "sysmenu append " + std::to_string(id) + " " + text);
 }
 
 void FakeMenuUi::CursorPos(int* x, int* y) {

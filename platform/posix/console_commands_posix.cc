@@ -79,8 +79,9 @@ void PosixEnv::RunConsoleCommand(WindowHandle main_window,
     SendToWindow(main_window, kWmCommand, static_cast<uintptr_t>(id), 0,
                  &result);
   } else {
-    ConsoleLines({"[console] commands: menu, open, or a menu command's "
-                  "number (32778 to 32784)"});
+    ConsoleLines(
+        {"[console] commands: menu, open, or a menu command's "
+         "number (32778 to 32784)"});
   }
 }
 
@@ -97,8 +98,9 @@ int PosixEnv::RunMessageLoop(WindowHandle main_window) {
         RunConsoleCommand(main_window, line);
         break;
       case ConsoleEvent::kEndOfInput:
-        ConsoleLines({"[console] end of input: running until the exit "
-                      "command or a stop signal"});
+        ConsoleLines(
+            {"[console] end of input: running until the exit "
+             "command or a stop signal"});
         break;
       default:
         break;

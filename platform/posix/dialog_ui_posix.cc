@@ -63,10 +63,11 @@ int PosixDialogUi::RunModalDialog(const DialogSpec& spec, WindowHandle,
     }
   }
   const int result = form.result();
-  env_->ConsoleLines({"[dialog] closed: " +
-                      std::string(result == id::kOk       ? "ok"
-                                  : result == id::kCancel ? "cancel"
-                                                          : std::to_string(result))});
+  env_->ConsoleLines(
+      {"[dialog] closed: " + std::string(result == id::kOk ? "ok"
+                                         : result == id::kCancel
+                                             ? "cancel"
+                                             : std::to_string(result))});
   open_.erase(form.handle());
   host->OnDestroy();
   return result;

@@ -111,8 +111,8 @@ void Win32DialogUi::ModifyExStyle(WindowHandle window, uint32_t remove,
 
 std::string Win32DialogUi::LoadStringResource(int id, const std::string&) {
   wchar_t text[256] = {};
-  int n = LoadStringW(GetModuleHandleA(nullptr), static_cast<UINT>(id), text,
-                      256);
+  int n =
+      LoadStringW(GetModuleHandleA(nullptr), static_cast<UINT>(id), text, 256);
   return n > 0 ? WideToGbk(std::wstring(text, static_cast<size_t>(n))) : "";
 }
 

@@ -16,8 +16,9 @@ std::wstring GbkToWide(const std::string& gbk) {
 
 std::string WideToGbk(const std::wstring& wide) {
   if (wide.empty()) return "";
-  int n = WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()),
-                              nullptr, 0, nullptr, nullptr);
+  int n =
+      WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()),
+                          nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()),
                       out.data(), n, nullptr, nullptr);

@@ -34,8 +34,8 @@ int Win32MenuUi::ItemId(MenuHandle menu, int position) {
 
 std::string Win32MenuUi::ItemText(MenuHandle menu, int position) {
   wchar_t text[256] = {};
-  int n = GetMenuStringW(Hmenu(menu), Position(position), text, 256,
-                         MF_BYPOSITION);
+  int n =
+      GetMenuStringW(Hmenu(menu), Position(position), text, 256, MF_BYPOSITION);
   return WideToGbk(std::wstring(text, n > 0 ? static_cast<size_t>(n) : 0));
 }
 
@@ -90,8 +90,8 @@ void Win32MenuUi::SetForegroundWindow(WindowHandle window) {
   ::SetForegroundWindow(reinterpret_cast<HWND>(window));
 }
 
-bool Win32MenuUi::TrackPopupMenu(MenuHandle menu, uint32_t flags, int x,
-                                 int y, WindowHandle owner) {
+bool Win32MenuUi::TrackPopupMenu(MenuHandle menu, uint32_t flags, int x, int y,
+                                 WindowHandle owner) {
   return ::TrackPopupMenu(Hmenu(menu), flags, x, y, 0,
                           reinterpret_cast<HWND>(owner), nullptr) != FALSE;
 }
