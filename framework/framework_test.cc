@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "framework/dialog.h"
+#include "framework/data_exchange.h"
+#include "framework/menu.h"
 #include "framework/win_app.h"
 #include "platform/fake/fake_env.h"
 
@@ -76,6 +78,74 @@ TEST(FrameworkTest, AWindowThatCannotBeCreatedSkipsTheLoop) {
   TestApp app(&env, true, true);
   app.Run();
   EXPECT_TRUE(env.TraceStartingWith("loop").empty());
+}
+
+// Commands 10 (handler and update handler) and 11 (handler only); 12 and
+// 0xF020 have none.
+class MenuOwner : public CDialog {
+ public:
+  explicit MenuOwner(platform::Env* env) : CDialog(env, 7) {}
+  bool HasCommandHandler(int id) override { return id == 10 || id == 11; }
+  bool OnUpdateCommandUI(CCmdUI* ui) override {
+    if (ui->m_nID != 10) return false;
+    ui->SetCheck(1);
+    ui->SetText("ten");
+    return true;
+  }
+};
+
+TEST(FrameworkTest, TheUpdateWalkDisablesCommandsWithoutAHandler) {
+  platform::FakeEnv env;
+  MenuOwner owner(&env);
+  platform::MenuSpec spec = {
+      5,
+      {{10, "a", {}},
+       {0, "", {}},
+       {11, "b", {}},
+       {12, "c", {}},
+       {0xF020, "system", {}},
+       {0, "sub", {{12, "in", {}}}, true}}};
+  CMenu menu;
+  ASSERT_TRUE(menu.LoadMenu(env.Menus(), spec));
+  platform::MenuHandle handle = menu.m_hMenu;
+  UpdateMenuItems(&owner, env.Menus(), handle);
+  ASSERT_TRUE(env.Menus().TrackPopupMenu(handle, 0, 0, 0, 0));
+  EXPECT_EQ(env.menus.last_popup,
+            (std::vector<std::string>{"10 ten [x]", "-", "11 b",
+                                      "12 c (disabled)", "61472 system",
+                                      "> sub"}));
+  menu.DestroyMenu();
+  EXPECT_EQ(env.menus.live_menus(), 0);
+}
+
+TEST(DataExchangeTest, TheIntegerCheck) {
+  struct Case {
+    std::string text;
+    bool accepted;
+    int value;
+  } cases[] = {
+      {"12", true, 12},
+      {"-12", true, -12},
+      {" \t12 \t", true, 12},
+      {"\n5", true, 5},  // strtol's own white space after the blanks
+      {"\n0", false, 0},
+      {"+0", false, 0},
+      {"-0", false, 0},
+      {"", false, 0},
+      {"1 2", false, 0},
+      {"99999999999", true, 2147483647},  // saturated, no range error
+      {"-99999999999", true, -2147483647 - 1},
+      // Only 31 characters count: what follows is not seen.
+      {std::string(30, ' ') + "7x", true, 7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    int value = -1;
+    EXPECT_EQ(ParseDialogInt(c.text, &value), c.accepted);
+    if (c.accepted) {
+      EXPECT_EQ(value, c.value);
+    }
+  }
 }
 
 }  // namespace

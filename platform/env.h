@@ -20,7 +20,9 @@
 // acting; reads are left alone.
 //
 // Env is grouped by concern; add a concern's calls to its own section, and
-// to the same section of each implementation.
+// to the same section of each implementation.  Newer concerns are small
+// interfaces of their own (menus, modal dialogs, shell open), which Env
+// hands out; each implementation keeps them in files of their own.
 #ifndef BRAMO_PLATFORM_ENV_H_
 #define BRAMO_PLATFORM_ENV_H_
 
@@ -33,6 +35,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/dialog_ui.h"
+#include "platform/menu_ui.h"
+#include "platform/shell_open.h"
 #include "platform/win_types.h"
 
 namespace platform {
@@ -311,7 +316,9 @@ class Env {
   virtual void DestroyDialogWindow(WindowHandle window) = 0;
 
   // Runs the message loop until the main window is destroyed or the
-  // program is told to end.  Returns the exit code.
+  // program is told to end; told to end (on Linux SIGINT or SIGTERM), the
+  // main window first hears WM_CLOSE.  Returns the exit code.  The Linux
+  // console reads its commands here (see posix/console_loop.h).
   virtual int RunMessageLoop(WindowHandle main_window) = 0;
 
   // Painting of a minimised window: whether `window` is minimised, its
@@ -325,6 +332,13 @@ class Env {
 
   // Sets the window's big and small icons.
   virtual void SetWindowIcons(WindowHandle window, IconHandle icon) = 0;
+
+  // ---- Concerns with interfaces of their own -----------------------------
+  // Each lives as long as the Env.
+
+  virtual MenuUi& Menus() = 0;        // platform/menu_ui.h
+  virtual DialogUi& Dialogs() = 0;    // platform/dialog_ui.h
+  virtual ShellOpen& Shell() = 0;     // platform/shell_open.h
 };
 
 // What a window of the framework hears from the platform.  Calls arrive on

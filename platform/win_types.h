@@ -26,6 +26,24 @@ inline constexpr uint32_t kWmQueryDragIcon = 0x0037;
 inline constexpr uint32_t kWmSysCommand = 0x0112;
 inline constexpr uint32_t kWmCommand = 0x0111;
 inline constexpr uint32_t kWmInitMenuPopup = 0x0117;
+inline constexpr uint32_t kWmClose = 0x0010;
+inline constexpr uint32_t kWmNotify = 0x004E;
+inline constexpr uint32_t kWmLButtonDblClk = 0x0203;
+inline constexpr uint32_t kWmRButtonDown = 0x0204;
+
+// Notification codes: a button's click (WM_COMMAND) and a common control's
+// click (WM_NOTIFY).
+inline constexpr uint32_t kBnClicked = 0;
+inline constexpr intptr_t kNmClick = -2;
+
+// Extended window styles.
+inline constexpr uint32_t kWsExToolWindow = 0x00000080;
+inline constexpr uint32_t kWsExAppWindow = 0x00040000;
+
+// Button check states (BST_).
+inline constexpr int kBstUnchecked = 0;
+inline constexpr int kBstChecked = 1;
+inline constexpr int kBstIndeterminate = 2;
 
 // The part of NOTIFYICONDATAA the system fills in.  The win32 layer copies
 // it into the real 508-byte structure; the other fields stay zero there.
@@ -50,7 +68,7 @@ inline constexpr uint32_t kButtonMask = 0xF;
 inline constexpr uint32_t kIconMask = 0xF0;
 }  // namespace mb
 
-namespace id {  // MessageBox answers
+namespace id {  // MessageBox answers, and the OK and Cancel buttons' ids
 inline constexpr int kOk = 1;
 inline constexpr int kCancel = 2;
 }  // namespace id

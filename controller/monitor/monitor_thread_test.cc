@@ -39,7 +39,8 @@ class MonitorPassTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir.Write("website/pc2/database/current_user", "bob");
-    ASSERT_TRUE(dlg.Create());
+    // The tray icon without the start sequence.
+    dlg.AddTrayIcon("Bramo正在初始化...");
     dlg.m_appDir = dir.windows_path();
     dlg.m_localIp = "192.168.1.20";
     dlg.m_externalIp = "58.1.2.3";
@@ -249,7 +250,8 @@ TEST(MonitorConcurrencyTest, BothThreadsChangeTheSharedStateSafely) {
   dir.Write("website/pc2/database/current_user", "bob");
   FakeEnv env;
   Cbrix7Dlg dlg{&env};
-  ASSERT_TRUE(dlg.Create());
+  // The tray icon without the start sequence.
+  dlg.AddTrayIcon("Bramo正在初始化...");
   struct Values {
     std::string localIp, externalIp;
     int http, https, routerHttp, routerHttps;

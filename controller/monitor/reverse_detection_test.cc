@@ -23,7 +23,8 @@ class MonitorTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir.Write("website/pc2/database/.keep", "");
-    ASSERT_TRUE(dlg.Create());
+    // The tray icon without the start sequence.
+    dlg.AddTrayIcon("Bramo正在初始化...");
     dlg.m_appDir = dir.windows_path();
     dlg.m_localIp = "192.168.1.20";
     dlg.m_externalIp = "58.1.2.3";

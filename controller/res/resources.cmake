@@ -4,7 +4,8 @@
 if(BRAMO_PLATFORM STREQUAL "win32")
   set(sablo_rc ${CMAKE_CURRENT_SOURCE_DIR}/res/sablo.rc)
   set(sablo_res ${CMAKE_CURRENT_BINARY_DIR}/sablo_res.o)
-  file(GLOB sablo_icons CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/res/*.ico)
+  file(GLOB sablo_icons CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/res/*.ico
+       ${CMAKE_CURRENT_SOURCE_DIR}/res/*.manifest)
   add_custom_command(
     OUTPUT ${sablo_res}
     COMMAND ${CMAKE_RC_COMPILER} --input-format=rc --output-format=coff

@@ -37,7 +37,8 @@ class WebServerControlTest : public ::testing::Test {
     dir.Write("website/pc2/database/.keep", "");
     dir.Write("apache/conf/httpd.conf", "Listen 80  #HTTP#\r\n");
     dir.Write("php/php.ini", "[PHP]\r\n");
-    ASSERT_TRUE(dlg.Create());
+    // The tray icon without the start sequence.
+    dlg.AddTrayIcon("Bramo正在初始化...");
     dlg.m_appDir = dir.windows_path();
     dlg.m_localIp = "192.168.1.20";
     dlg.m_externalIp = "58.1.2.3";

@@ -44,12 +44,12 @@ TEST_F(StartUpTest, ElevatedSoleInstanceRunsTheWholeSequenceInOrder) {
   expected.push_back("autostart SABLO=\"D:\\Web Stack\\Sablo.exe\"");
   expected.push_back("initcc 8 0xff");
   expected.push_back("dialog create 102");
-  expected.push_back("window icons app");
-  expected.push_back("tray add idle \"Bramo正在初始化...\"");
-  EXPECT_EQ(env_.trace(), expected);
-  EXPECT_EQ(env_.now_ms(), 8000u);
+  // Then the window's start sequence (start_sequence_test.cc).
+  auto trace = env_.trace();
+  ASSERT_GT(trace.size(), expected.size());
+  trace.resize(expected.size());
+  EXPECT_EQ(trace, expected);
   ASSERT_NE(app.m_pMainWnd, nullptr);
-  EXPECT_EQ(env_.tray_icons().size(), 1u);
 }
 
 TEST_F(StartUpTest, NotElevatedRelaunchAcceptedEndsAtOnce) {
@@ -72,7 +72,11 @@ TEST_F(StartUpTest, RelaunchRefusedGoesOnWithoutRightsOrMessage) {
   ASSERT_GE(trace.size(), 2u);
   EXPECT_EQ(trace[0], "relaunch D:\\Web Stack\\Sablo.exe");
   EXPECT_EQ(trace[1], "sleep 5000");
-  EXPECT_TRUE(env_.TraceStartingWith("msgbox").empty());
+  // No message before the window exists.
+  for (const std::string& line : trace) {
+    if (line == "dialog create 102") break;
+    EXPECT_NE(line.rfind("msgbox", 0), 0u) << line;
+  }
   EXPECT_EQ(env_.TraceStartingWith("dialog create").size(), 1u);
 }
 

@@ -8,6 +8,7 @@
 
 Cbrix7Dlg::Cbrix7Dlg(platform::Env* env)
     : CDialog(env, kTemplateId),
+      m_portForwardEngine(std::in_place, *env),
       m_hIcon(env->LoadIconResource(platform::kIconApp)),
       m_hIconIdle(0),
       m_hIconRunning(env->LoadIconResource(platform::kIconRunning)),
@@ -23,6 +24,7 @@ Cbrix7Dlg::Cbrix7Dlg(platform::Env* env)
 // command's to remove.  A monitor thread still running would go on using
 // this object, so it is stopped before the members go.
 Cbrix7Dlg::~Cbrix7Dlg() {
+  m_portForwardEngine.reset();
   delete m_pMonitorThread;
   m_pMonitorThread = nullptr;
 }
@@ -48,12 +50,6 @@ void Cbrix7Dlg::SaveAddressFile() {
   WriteAddressFile(env(), m_appDir, m_externalIp, m_routerHttpPort);
 }
 
-bool Cbrix7Dlg::OnInitDialog() {
-  env().SetWindowIcons(m_hWnd, m_hIcon);
-  AddTrayIcon("Bramo正在初始化...");
-  return true;
-}
-
 void Cbrix7Dlg::FillTip(const std::string& text) {
   std::string tip = CutGbk(text, kTipBytes);
   std::memset(m_nid.szTip, 0, sizeof m_nid.szTip);
@@ -70,6 +66,11 @@ void Cbrix7Dlg::AddTrayIcon(const std::string& text) {
   FillTip(text);
   m_nid.cbSize = 508;
   env().NotifyIcon(platform::kNimAdd, m_nid);
+}
+
+void Cbrix7Dlg::RemoveTrayIcon() {
+  auto lock = LockState();
+  env().NotifyIcon(platform::kNimDelete, m_nid);
 }
 
 void Cbrix7Dlg::SetTrayStatus(platform::IconHandle picture,
@@ -89,18 +90,4 @@ bool Cbrix7Dlg::OnPaint() {
   env().DrawMinimizedIcon(m_hWnd, m_hIcon, (width - cx + 1) / 2,
                           (height - cy + 1) / 2);
   return true;
-}
-
-bool Cbrix7Dlg::OnMessage(uint32_t message, uintptr_t, intptr_t,
-                          intptr_t* result) {
-  switch (message) {
-    case platform::kWmPaint:
-      *result = 0;
-      return OnPaint();
-    case platform::kWmQueryDragIcon:
-      *result = static_cast<intptr_t>(m_hIcon);
-      return true;
-    default:
-      return false;
-  }
 }

@@ -4,10 +4,13 @@
 #define BRAMO_CONTROLLER_SHELL_BRIX7_DLG_H_
 
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 
+#include "controller/portforward/port_forward_engine.h"
 #include "framework/dialog.h"
+#include "framework/menu.h"
 #include "platform/env.h"
 #include "platform/thread_stop.h"
 
@@ -22,8 +25,11 @@ class Cbrix7Dlg : public framework::CDialog {
   static constexpr uint32_t kTrayMessage = platform::kWmUser + 5;
   static constexpr size_t kTipBytes = 127;
 
-  // Loads the icons 128, 129, 130, 131 and 134, in that order.
+  // Builds the port-forward engine, then loads the icons 128, 129, 130,
+  // 131 and 134, in that order.
   explicit Cbrix7Dlg(platform::Env* env);
+  // Tears the engine down first; a monitor thread still running is
+  // stopped before the other members go.
   ~Cbrix7Dlg() override;
 
   // Adds the tray icon (identifier 128, the idle picture) with `text`.
@@ -107,6 +113,9 @@ class Cbrix7Dlg : public framework::CDialog {
   std::string BuildStatusText(bool mode, const std::string& user,
                               const std::string& answer);
 
+  // Carried, never called (controller/portforward/port_forward_engine.h);
+  // held so that it is built first and torn down first.
+  std::optional<CPortForwardEngine> m_portForwardEngine;
   platform::IconHandle m_hIcon;
   platform::IconHandle m_hIconIdle;
   platform::IconHandle m_hIconRunning;
@@ -123,6 +132,9 @@ class Cbrix7Dlg : public framework::CDialog {
   bool m_autoRun = false;
   bool m_serviceRunning = false;
   platform::NotifyIconData m_nid;
+  // Menu 132, loaded by the start sequence and kept for the dialog's
+  // lifetime (the popup itself is loaded afresh at every right click).
+  framework::CMenu m_menu;
   std::set<std::string> m_urls;
   bool m_manualMode = false;
   // Used by every fetch of the controller: the monitor's stop hangs its
@@ -134,14 +146,55 @@ class Cbrix7Dlg : public framework::CDialog {
   // destruction stops a thread still running.
   framework::CWinThread* m_pMonitorThread = nullptr;
 
-  // The message map: WM_PAINT and WM_QUERYDRAGICON.
+  // Removes the tray icon (NIM_DELETE).
+  void RemoveTrayIcon();
+
+  // Opens "http://127.0.0.1:<m_httpPort>" in the browser; the result is
+  // ignored.
+  void OpenHomePage();
+
+  // The message map: WM_SYSCOMMAND, WM_PAINT, WM_QUERYDRAGICON, the tray
+  // icon's WM_USER + 5, WM_INITMENUPOPUP, the tray commands 32778 to
+  // 32784, and WM_CLOSE, which ends the controller as the exit command
+  // does (the Linux console sends it on SIGINT and SIGTERM).
   bool OnMessage(uint32_t message, uintptr_t wparam, intptr_t lparam,
                  intptr_t* result) override;
+  // The commands and update handlers of the tray menu.
+  bool HasCommandHandler(int id) override;
+  bool OnUpdateCommandUI(framework::CCmdUI* ui) override;
 
  protected:
+  // The start sequence.  It ends in one of three states: running
+  // (automatic start), not running, or halted at initialisation (no
+  // lookup URL: FALSE, with the tray icon and menu in place).  In manual
+  // mode without both router ports it ends the process with exit code 1
+  // before the tray icon exists.
   bool OnInitDialog() override;
 
  private:
+  struct CommandEntry;
+  static const CommandEntry* FindCommand(int id);
+
+  // WM_USER + 5: a double click opens the home page while the service
+  // runs; a right click shows a fresh copy of menu 132.
+  void OnTrayNotify(uintptr_t iconId, intptr_t mouseMessage);
+  // Runs the update handlers over a popup as it opens.
+  void OnInitMenuPopup(platform::MenuHandle popup, int index, bool sysMenu);
+  // The About entry of the system menu; false leaves other commands to
+  // the default handling.
+  bool OnSysCommand(uintptr_t id);
+
+  void OnOpenHomePage();
+  void OnConfigure();
+  void OnToggleStartWithWindows();
+  void OnToggleAutoRun();
+  void OnToggleService();
+  void OnAbout();
+  void OnExit();
+  void OnUpdateStartWithWindows(framework::CCmdUI* ui);
+  void OnUpdateAutoRun(framework::CCmdUI* ui);
+  void OnUpdateToggleService(framework::CCmdUI* ui);
+
   // Draws the application icon centred when minimised; false lets the
   // dialog paint as usual.
   bool OnPaint();

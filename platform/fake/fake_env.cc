@@ -278,6 +278,19 @@ void FakeEnv::DestroyDialogWindow(WindowHandle window) {
   host->OnDestroy();
 }
 
+bool FakeEnv::SendToWindow(WindowHandle window, uint32_t message,
+                           uintptr_t wparam, intptr_t lparam,
+                           intptr_t* result) {
+  WindowHost* host = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    auto it = windows_.find(window);
+    if (it == windows_.end()) return false;
+    host = it->second;
+  }
+  return host->OnMessage(message, wparam, lparam, result);
+}
+
 int FakeEnv::RunMessageLoop(WindowHandle) {
   // Tests drive the window themselves; the loop has nothing to wait for.
   Record("loop");

@@ -22,6 +22,9 @@
 //   http get <url> agent=<agent> | download <url> -> <path> [(failed)]
 //   msgboxw <buttons> "<caption>" "<text>" | open <address>
 //   local ip <answer>       (LocalIpv4Address)
+//   open <address>          (ShellOpenW and ShellExecuteOpen)
+// and those of the menus and modal dialogs (menu_ui_fake.h,
+// dialog_ui_fake.h).
 #ifndef BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
 #define BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
 
@@ -35,6 +38,9 @@
 #include <vector>
 
 #include "platform/env.h"
+#include "platform/fake/dialog_ui_fake.h"
+#include "platform/fake/menu_ui_fake.h"
+#include "platform/fake/shell_open_fake.h"
 
 namespace platform {
 
@@ -189,6 +195,19 @@ class FakeEnv : public Env {
   void DrawMinimizedIcon(WindowHandle window, IconHandle icon, int x,
                          int y) override;
   void SetWindowIcons(WindowHandle window, IconHandle icon) override;
+  MenuUi& Menus() override { return menus; }
+  DialogUi& Dialogs() override { return dialogs; }
+  ShellOpen& Shell() override { return shell; }
+
+  // The concerns with interfaces of their own, with their scripts.
+  FakeMenuUi menus{this};
+  FakeDialogUi dialogs{this};
+  FakeShellOpen shell{this};
+
+  // Hands a message to a window made by CreateDialogWindow, as the
+  // platform does; false when the window is gone or did not handle it.
+  bool SendToWindow(WindowHandle window, uint32_t message, uintptr_t wparam,
+                    intptr_t lparam, intptr_t* result);
 
   // Test hooks for the window: minimised state and size.
   bool iconic = false;
@@ -198,6 +217,9 @@ class FakeEnv : public Env {
  protected:
   // Appends one line to the trace.  For subclasses' and sections' use.
   void Record(const std::string& line);
+  friend class FakeMenuUi;
+  friend class FakeDialogUi;
+  friend class FakeShellOpen;
 
  private:
   mutable std::mutex mu_;

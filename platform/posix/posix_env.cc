@@ -16,6 +16,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/posix/console_loop.h"
 #include "platform/posix/console_text.h"
 #include "platform/common/native_path.h"
 #include "platform/posix/spawn.h"
@@ -32,21 +33,6 @@ double PauseScale() {
   return (end != text && scale >= 0) ? scale : 1.0;
 }
 
-// The message loop ends on SIGINT or SIGTERM; the handler only writes to
-// a pipe that the loop watches.
-// A window's destruction wakes the loop the same way.
-int g_stop_pipe[2] = {-1, -1};
-constexpr char kWakeSignal = 's';
-constexpr char kWakeWindowGone = 'w';
-
-void WakeLoop(char why) {
-  if (g_stop_pipe[1] < 0) return;
-  ssize_t ignored = write(g_stop_pipe[1], &why, 1);
-  (void)ignored;
-}
-
-void OnStopSignal(int) { WakeLoop(kWakeSignal); }
-
 std::string ReadProcFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
@@ -56,14 +42,7 @@ std::string ReadProcFile(const std::string& path) {
 
 }  // namespace
 
-PosixEnv::PosixEnv() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    if (pipe2(g_stop_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-      g_stop_pipe[0] = g_stop_pipe[1] = -1;
-    }
-  });
-}
+PosixEnv::PosixEnv() { PrepareConsole(); }
 PosixEnv::~PosixEnv() = default;
 
 std::string PosixEnv::ModulePath(size_t capacity) {
@@ -214,6 +193,13 @@ bool PosixEnv::NotifyIcon(uint32_t message, const NotifyIconData& data) {
                                              : "delete";
   std::string tip(data.szTip, strnlen(data.szTip, sizeof data.szTip));
   std::lock_guard<std::mutex> lock(console_mu_);
+  if (message == kNimAdd) {
+    tray_window_ = data.hWnd;
+    tray_id_ = data.uID;
+    tray_message_ = data.uCallbackMessage;
+  } else if (message == kNimDelete) {
+    tray_window_ = 0;
+  }
   std::cout << "[tray] " << verb << ' '
             << IconRoleName(static_cast<int>(data.hIcon)) << " \""
             << OneLine(GbkToUtf8(tip)) << "\"" << std::endl;
@@ -243,6 +229,9 @@ int PosixEnv::ShowMessageBox(WindowHandle, const std::string& text,
 }
 
 WindowHandle PosixEnv::CreateDialogWindow(int, WindowHost* host) {
+  // From the first window on, a stop signal ends the program through its
+  // main window, as the exit command does.
+  CatchStopSignals();
   WindowHandle window;
   {
     std::lock_guard<std::mutex> lock(windows_mu_);
@@ -263,25 +252,7 @@ void PosixEnv::DestroyDialogWindow(WindowHandle window) {
     windows_.erase(it);
   }
   host->OnDestroy();
-  WakeLoop(kWakeWindowGone);
-}
-
-int PosixEnv::RunMessageLoop(WindowHandle main_window) {
-  struct sigaction sa = {};
-  sa.sa_handler = OnStopSignal;
-  sigemptyset(&sa.sa_mask);
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
-  while (true) {
-    {
-      std::lock_guard<std::mutex> lock(windows_mu_);
-      if (windows_.count(main_window) == 0) return 0;
-    }
-    struct pollfd fd = {g_stop_pipe[0], POLLIN, 0};
-    if (poll(&fd, 1, -1) < 0) continue;  // EINTR
-    char why = 0;
-    if (read(g_stop_pipe[0], &why, 1) == 1 && why == kWakeSignal) return 0;
-  }
+  WakeConsole();
 }
 
 bool PosixEnv::IsIconic(WindowHandle) { return false; }

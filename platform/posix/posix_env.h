@@ -2,7 +2,8 @@
 // process list comes from /proc, the autostart value is a freedesktop
 // autostart entry, and the tray and message boxes are a console front end:
 // tray changes print one line each (UTF-8), a message box prints its text
-// and reads its answer as one line from standard input.
+// and reads its answer as one line from standard input, and the message
+// loop reads the console's commands (console_loop.h).
 //
 // BRAMO_PAUSE_SCALE (a decimal factor, default 1) scales every pause, for
 // tests and demonstrations of the real programs.
@@ -15,6 +16,9 @@
 #include <vector>
 
 #include "platform/env.h"
+#include "platform/posix/dialog_ui_posix.h"
+#include "platform/posix/menu_ui_posix.h"
+#include "platform/posix/shell_open_posix.h"
 
 namespace platform {
 
@@ -81,14 +85,38 @@ class PosixEnv : public Env {
   void DrawMinimizedIcon(WindowHandle window, IconHandle icon, int x,
                          int y) override;
   void SetWindowIcons(WindowHandle window, IconHandle icon) override;
+  MenuUi& Menus() override { return menus_; }
+  DialogUi& Dialogs() override { return dialogs_; }
+  ShellOpen& Shell() override { return shell_; }
+
+  // For the concerns of their own: a message to a window made by
+  // CreateDialogWindow (false when it is gone or did not handle it), GBK
+  // lines printed as UTF-8, and the lock of the console.
+  bool SendToWindow(WindowHandle window, uint32_t message, uintptr_t wparam,
+                    intptr_t lparam, intptr_t* result);
+  void ConsoleLines(const std::vector<std::string>& gbk_lines);
+  std::mutex& console_mutex() { return console_mu_; }
 
  private:
+  // One command line of the console (console_loop.h).
+  void RunConsoleCommand(WindowHandle main_window, const std::string& line);
+  bool HasWindow(WindowHandle window);
+
   std::string AutostartFile(const std::string& name) const;
 
   std::mutex console_mu_;  // one tray line or box at a time
   std::mutex windows_mu_;
   std::map<WindowHandle, WindowHost*> windows_;
   WindowHandle next_window_ = 1;
+  // The tray icon the console's "menu" and "open" stand for (under
+  // console_mu_); no window while there is none.
+  WindowHandle tray_window_ = 0;
+  uint32_t tray_id_ = 0;
+  uint32_t tray_message_ = 0;
+
+  PosixMenuUi menus_{this};
+  PosixDialogUi dialogs_{this};
+  PosixShellOpen shell_{this};
 };
 
 }  // namespace platform

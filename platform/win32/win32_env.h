@@ -15,6 +15,9 @@
 #include <vector>
 
 #include "platform/env.h"
+#include "platform/win32/dialog_ui_win32.h"
+#include "platform/win32/menu_ui_win32.h"
+#include "platform/win32/shell_open_win32.h"
 
 namespace platform {
 
@@ -101,6 +104,12 @@ class Win32Env : public Env {
                          int y) override;
   void SetWindowIcons(WindowHandle window, IconHandle icon) override;
 
+  // ---- Concerns of their own (menu_ui_win32.cc, dialog_ui_win32.cc,
+  // shell_open_win32.cc) ---------------------------------------------------
+  MenuUi& Menus() override { return menus_; }
+  DialogUi& Dialogs() override { return dialogs_; }
+  ShellOpen& Shell() override { return shell_; }
+
   // Called by the dialog procedure when one of our windows is destroyed.
   void ForgetWindow(WindowHandle window);
 
@@ -113,6 +122,10 @@ class Win32Env : public Env {
   std::mutex windows_mu_;
   std::vector<WindowHandle> windows_;
   WindowHandle main_window_ = 0;
+
+  Win32MenuUi menus_;
+  Win32DialogUi dialogs_;
+  Win32ShellOpen shell_;
 };
 
 }  // namespace platform

@@ -1,0 +1,209 @@
+#!/usr/bin/env python3
+# The controller on the Linux console, driven as a user drives it: the
+# built program as Sablo.exe in a minimal install folder, its standard
+# input and output on pipes.  The folder holds a recording upnpc.exe and
+# httpd.exe, so no router is ever asked and no web server started; where
+# the machine allows it, the controller runs in a network namespace of
+# its own, where its LAN address is 127.0.0.1.
+#   console_session_test.py <built Sablo>
+import os
+import queue
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+sys.dont_write_bytecode = True  # nothing written into the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                "..", "..", "testing"))
+from end_to_end import check, finish  # noqa: E402
+
+SABLO = sys.argv[1]
+RECORDER = '#!/bin/sh\necho "$@" >> "$(dirname "$0")/{log}"\n'
+MENU_STOPPED = ["32778 打开主页", "-", "32779 个人云配置", "32780 登录系统启动",
+                "32781 自动运行", "-", "32782 启动个人云服务", "32783 关于", "-",
+                "32784 退出"]
+
+
+def lay_out(folder):
+    for sub in ("apache/conf", "apache/bin", "website/pc2/database", "php",
+                "xdg"):
+        os.makedirs(os.path.join(folder, sub), exist_ok=True)
+    shutil.copy(SABLO, os.path.join(folder, "Sablo.exe"))
+    files = {
+        "apache/conf/httpd.conf": "Listen 80  #HTTP#\r\n",
+        "php/php.ini": "[PHP]\r\n",
+        "sablo.ini": "[url]\r\nurl.1=http://127.0.0.1:9/\r\n[pattern]\r\n"
+                     "pattern.type=1\r\n[upnp]\r\nupnp.http.port=10080\r\n"
+                     "upnp.https.port=10443\r\n[brix7]\r\nbrix7.autorun=0\r\n",
+        "upnpc.exe": RECORDER.format(log="upnpc.log"),
+        "apache/bin/httpd.exe": RECORDER.format(log="httpd.log"),
+    }
+    for name, text in files.items():
+        path = os.path.join(folder, name)
+        with open(path, "w", newline="") as f:
+            f.write(text)
+    for name in ("upnpc.exe", "apache/bin/httpd.exe"):
+        os.chmod(os.path.join(folder, name), 0o755)
+
+
+def read(folder, name):
+    try:
+        with open(os.path.join(folder, name), encoding="utf-8",
+                  errors="replace") as f:
+            return f.read()
+    except OSError:
+        return ""
+
+
+class Session:
+    """The controller running in `folder`, its output read line by line."""
+
+    def __init__(self, folder):
+        command = [os.path.join(folder, "Sablo.exe")]
+        if os.geteuid() == 0 and shutil.which("unshare"):
+            command = ["unshare", "--net", "--"] + command
+        env = dict(os.environ, BRAMO_PAUSE_SCALE="0.01",
+                   XDG_CONFIG_HOME=os.path.join(folder, "xdg"))
+        env.pop("DISPLAY", None)  # the browser is the [open] line
+        env.pop("WAYLAND_DISPLAY", None)
+        self.proc = subprocess.Popen(command, cwd=folder, env=env,
+                                     stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE,
+                                     stderr=subprocess.STDOUT)
+        self.lines = queue.Queue()
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for raw in self.proc.stdout:
+            self.lines.put(raw.decode("utf-8", "replace").rstrip("\n"))
+        self.lines.put(None)
+
+    def send(self, line):
+        self.proc.stdin.write((line + "\n").encode("utf-8"))
+        self.proc.stdin.flush()
+
+    def expect(self, wanted, timeout=20):
+        """The lines up to and including the first that holds `wanted`;
+        None when it does not come."""
+        seen = []
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            try:
+                line = self.lines.get(timeout=max(0.0, deadline - time.time()))
+            except queue.Empty:
+                break
+            if line is None:
+                break
+            seen.append(line)
+            if wanted in line:
+                return seen
+        print("  (last lines: %r)" % seen[-5:])
+        return None
+
+    def popup(self):
+        self.send("menu")
+        lines = self.expect("32784 退出")
+        return lines[-10:] if lines and len(lines) >= 10 else None
+
+    def end(self, timeout=20):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait()
+            return None
+
+
+def main_session(folder):
+    s = Session(folder)
+    check(s.expect('[tray] add idle "Bramo正在初始化..."') is not None,
+          "the tray icon appears")
+    check(s.expect('[tray] modify idle "Bramo未运行!"') is not None,
+          "without automatic run the service stays stopped")
+    check(s.expect("[open] http://127.0.0.1:10080") is not None,
+          "the home page opens on the web server's manual HTTP port")
+    check(s.popup() == MENU_STOPPED, "menu prints the popup of a stopped service")
+
+    s.send("32781")
+    popup = s.popup()
+    check(popup is not None and popup[4] == "32781 自动运行 [x]",
+          "the autorun toggle shows as a check mark")
+    check("brix7.autorun=1" in read(folder, "sablo.ini"),
+          "the autorun toggle is written to sablo.ini")
+
+    s.send("32779")
+    form = s.expect("  2 button 取消")
+    check(form is not None and "[dialog] Bramo设置" in form and
+          "  1005 radio 手动模式 [x]" in form and
+          '  1001 edit "10080"' in form and '  1002 edit "10443"' in form,
+          "the port dialog prints its form with the settings file's values")
+    s.send("1001=10090")
+    form = s.expect("  2 button 取消")
+    check(form is not None and '  1001 edit "10090"' in form,
+          "the form is printed again after a change")
+    s.send("1002=10090")
+    s.expect("  2 button 取消")
+    s.send("ok")
+    box = s.expect("建议手动设置端口范围为10001~65000.")
+    check(box is not None, "equal ports show their message")
+    s.send("")  # the box's answer
+    form = s.expect("  2 button 取消")
+    check(form is not None, "the dialog stays open after the message")
+    s.send("1002=10443")
+    s.expect("  2 button 取消")
+    s.send("ok")
+    check(s.expect("[dialog] closed: ok") is not None, "OK closes the dialog")
+    check(s.expect('[tray] modify running "Bramo运行中..."') is not None,
+          "the port change restarts and shows the running text")
+    check("upnp.http.port=10090" in read(folder, "sablo.ini"),
+          "the new router port is in sablo.ini")
+    check("Listen 10090  #HTTP#" in read(folder, "apache/conf/httpd.conf"),
+          "httpd.conf listens on the new port")
+    check(read(folder, "website/pc2/database/local_port") == "10090:10443",
+          "local_port holds the new ports")
+    check("-d 10080 tcp" in read(folder, "upnpc.log").splitlines(),
+          "the old router port's mapping is removed")
+    check(read(folder, "apache/bin/httpd.log") != "",
+          "the web server was started again")
+
+    s.send("32784")
+    check(s.expect("[tray] delete") is not None, "exit removes the tray icon")
+    check(s.end() == 0, "exit ends the controller with code 0")
+    unmapped = read(folder, "upnpc.log").splitlines()
+    check("-d 10090 tcp" in unmapped and "-d 10443 tcp" in unmapped,
+          "exit removes the current router ports' mappings")
+
+
+def signal_session(folder, how):
+    with open(os.path.join(folder, "upnpc.log"), "w"):
+        pass
+    s = Session(folder)
+    check(s.expect("[open] http://127.0.0.1:") is not None, how + ": started")
+    if how == "end of input":
+        s.proc.stdin.close()
+        check(s.expect("[console] end of input") is not None,
+              "the end of input is reported")
+        time.sleep(0.5)
+        check(s.proc.poll() is None, "the controller keeps running after it")
+        s.proc.send_signal(signal.SIGINT)
+    else:
+        s.proc.send_signal(signal.SIGTERM)
+    check(s.expect("[tray] delete") is not None, how + ": ends as exit does")
+    check(s.end() == 0, how + ": exit code 0")
+    check("-d 10090 tcp" in read(folder, "upnpc.log").splitlines(),
+          how + ": the mappings are removed")
+
+
+folder = tempfile.mkdtemp(prefix="sablo_console_")
+try:
+    lay_out(folder)
+    main_session(folder)
+    signal_session(folder, "SIGTERM")
+    signal_session(folder, "end of input")
+finally:
+    shutil.rmtree(folder, ignore_errors=True)
+finish()

@@ -1,0 +1,6 @@
+# The controller on the Linux console, driven through its standard input
+# and output.
+add_test(NAME console_session
+         COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/shell/console_session_test.py
+                 $<TARGET_FILE:Sablo>)
+set_tests_properties(console_session PROPERTIES TIMEOUT 120)
