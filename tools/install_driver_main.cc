@@ -6,6 +6,12 @@
 //       the configuration files for the ports (settings, https_port,
 //       httpd.conf, local_port, php.ini), the LAN and public address
 //       127.0.0.1
+//   system <command line>
+//       runs it as the command interpreter would (Env::System) and exits
+//       with its exit status
+//   winexec <command line>
+//       starts it hidden without waiting (Env::WinExec); exit status 0 when
+//       it was started, else WinExec's error code
 #include <unistd.h>
 
 #include <cstdio>
@@ -24,7 +30,8 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: install_driver <folder> configure <http> <https>\n");
+               "usage: install_driver <folder> configure <http> <https>\n"
+               "       install_driver <folder> system|winexec <command line>\n");
   return 2;
 }
 
@@ -49,6 +56,14 @@ int main(int argc, char** argv) {
     WriteLocalPortFile(*env, folder, http, https);
     RewritePhpIni(*env, folder);
     return 0;
+  }
+  if (step == "system" && argc == 4) {
+    const int status = env->System(argv[3]);
+    return status > 255 ? 255 : status;
+  }
+  if (step == "winexec" && argc == 4) {
+    const unsigned result = env->WinExec(argv[3]);
+    return result > 31 ? 0 : static_cast<int>(result);
   }
   return Usage();
 }

@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr long kConnectTimeoutMs = 5000;
-constexpr long kTotalTimeoutMs = 10000;
+constexpr long kConnectTimeoutMs = 3000;
+constexpr long kTotalTimeoutMs = 5000;
 
 size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
 

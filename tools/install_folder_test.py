@@ -1,0 +1,410 @@
+#!/usr/bin/env python3
+# The Linux install folder for real: laid out by scripts/make-install, with
+# Debian's Apache and PHP, our pages and the stand-ins, driven through the
+# controller's own code (tools/install_driver), web server on loopback
+# ports.  Everything after the layout runs in a network namespace of its
+# own, where upnpc.exe may run and finds no router.
+#   install_folder_test.py <source dir> <build dir>
+import configparser
+import json
+import os
+import re
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import urllib.error
+import urllib.parse
+import urllib.request
+import http.cookiejar
+import http.server
+
+sys.dont_write_bytecode = True  # nothing written into the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                "..", "testing"))
+from end_to_end import SKIP, check, finish, free_port  # noqa: E402
+
+SRC, BUILD = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+DRIVER = os.path.join(BUILD, "tools", "install_driver")
+INSIDE = "--inside"
+# Short pauses for the controller's sequences.
+PAUSE_SCALE = "0.05"
+RULE = "Apache HTTP Server"
+for proxy in ("http_proxy", "https_proxy", "all_proxy", "HTTP_PROXY",
+              "HTTPS_PROXY", "ALL_PROXY"):
+    os.environ.pop(proxy, None)
+
+
+def skip(why):
+    print(f"SKIP: {why}")
+    sys.exit(SKIP)
+
+
+# ---- Outside the namespace: prerequisites, layout, namespace -----------
+
+def prerequisites():
+    if not os.access("/usr/sbin/apache2", os.X_OK):
+        skip("apache2 is not installed (package apache2)")
+    if not any(f.startswith("libphp") for f in
+               os.listdir("/usr/lib/apache2/modules")):
+        skip("PHP for Apache is not installed (package libapache2-mod-php)")
+    for tool in ("ip", "upnpc"):
+        if shutil.which(tool) is None:
+            skip(f"{tool} is not installed")
+    if os.geteuid() != 0:
+        skip("a network namespace of its own needs root")
+
+
+def check_layout(folder):
+    programs = ["Sablo.exe", "update.exe", "norvik.exe", "pskill.exe",
+                "netsh.exe", "net.exe", "pulvo.exe", "upnpc.exe",
+                "apache/bin/httpd.exe", "apache/bin/pv",
+                "apache/bin/debian/httpd.exe"]
+    for p in programs:
+        check(os.access(os.path.join(folder, p), os.X_OK), f"program {p}")
+    for d in ["apache/logs", "php/logs", "php/ext", "php/tmp",
+              "pc2/sessionstemp", "website/pc2/database"]:
+        check(os.path.isdir(os.path.join(folder, d)), f"folder {d}")
+    for f in ["apache/conf/httpd.conf", "php/php.ini",
+              "website/pc2/index.php", "website/pc2/ReverseDetection.php"]:
+        check(os.path.isfile(os.path.join(folder, f)), f"file {f}")
+    ini = configparser.ConfigParser()
+    ini.read(os.path.join(folder, "sablo.ini"))
+    urls = [ini["url"][k] for k in sorted(ini["url"])] if "url" in ini else []
+    check(len(urls) >= 2 and all(u.startswith("http://") for u in urls),
+          f"sablo.ini lookup services {urls}")
+    mac = ini.get("mac", "mac.address", fallback="")
+    known = {open(f"/sys/class/net/{i}/address").read().strip().upper()
+             .replace(":", "-") for i in os.listdir("/sys/class/net")
+             if i != "lo"}
+    check(re.fullmatch(r"([0-9A-F]{2}-){5}[0-9A-F]{2}", mac) is not None
+          and mac in known, f"sablo.ini MAC address {mac!r} of an interface")
+
+
+def leftovers(folder):
+    """Processes whose program lies in the test's folders: ours alone."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            exe = os.readlink(f"/proc/{pid}/exe")
+        except OSError:
+            continue
+        if exe.startswith(folder + "/"):
+            found.append(int(pid))
+    return found
+
+
+def outside():
+    prerequisites()
+    folder = tempfile.mkdtemp(prefix="bramo-install-")
+    namespace = f"bramo-install-{os.getpid()}"
+    try:
+        subprocess.run([os.path.join(SRC, "scripts", "make-install"), BUILD,
+                        folder], check=True)
+        check_layout(folder)
+        if subprocess.run(["ip", "netns", "add", namespace]).returncode != 0:
+            skip("no network namespace can be created here")
+        subprocess.run(["ip", "netns", "exec", namespace, "ip", "link", "set",
+                        "lo", "up"], check=True)
+        code = subprocess.run(["ip", "netns", "exec", namespace,
+                               sys.executable, os.path.abspath(__file__), SRC,
+                               BUILD, INSIDE, folder]).returncode
+        check(code == 0, "the checks inside the namespace")
+    finally:
+        for pid in leftovers(folder):
+            os.kill(pid, signal.SIGKILL)
+        subprocess.run(["ip", "netns", "delete", namespace],
+                       stderr=subprocess.DEVNULL)
+        shutil.rmtree(folder, ignore_errors=True)
+    finish()
+
+
+# ---- Inside the namespace ----------------------------------------------
+
+class Install:
+    def __init__(self, folder):
+        self.folder = folder
+        self.windows = folder.replace("/", "\\") + "\\"
+        self.env = dict(os.environ, BRAMO_PAUSE_SCALE=PAUSE_SCALE)
+        # The driver runs from the install folder, as the controller does:
+        # bare program names are found there first.
+        self.program = self.path("install_driver")
+        shutil.copy(DRIVER, self.program)
+
+    def path(self, relative):
+        return os.path.join(self.folder, relative)
+
+    def driver(self, *args, timeout=120):
+        return subprocess.run([self.program, self.folder, *map(str, args)],
+                              env=self.env, capture_output=True,
+                              timeout=timeout)
+
+    def system(self, command_line):
+        """The command line as the controller's platform layer runs it."""
+        r = self.driver("system", command_line)
+        return r.returncode, (r.stdout + r.stderr).decode("gbk", "replace")
+
+    def rules(self):
+        try:
+            with open(self.path("firewall_rules.txt")) as f:
+                return [dict(field.split("=", 1) for field in line.split("\t"))
+                        for line in f.read().splitlines() if line]
+        except FileNotFoundError:
+            return []
+
+    def apache(self):
+        return [p for p in leftovers(self.folder)
+                if os.readlink(f"/proc/{p}/exe").endswith("/httpd.exe")]
+
+
+def listening(port):
+    with socket.socket() as s:
+        s.settimeout(0.2)
+        return s.connect_ex(("127.0.0.1", port)) == 0
+
+
+def wait_for(condition, seconds=10):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        if condition():
+            return True
+        time.sleep(0.05)
+    return condition()
+
+
+class Browser:
+    """Loopback HTTP with cookies, no proxy; texts decoded from GBK."""
+
+    def __init__(self):
+        self.opener = urllib.request.build_opener(
+            urllib.request.ProxyHandler({}),
+            urllib.request.HTTPCookieProcessor(http.cookiejar.CookieJar()))
+
+    def get(self, url, data=None, headers=None):
+        request = urllib.request.Request(url, data=data, headers=headers or {})
+        try:
+            with self.opener.open(request, timeout=10) as r:
+                return r.status, r.read().decode("gbk")
+        except urllib.error.HTTPError as e:
+            return e.code, ""
+
+    def post_form(self, url, fields):
+        body = urllib.parse.urlencode(
+            {k: v.encode("gbk") for k, v in fields.items()}).encode()
+        return self.get(url, body)
+
+
+def cell(page, name):
+    m = re.search(f'id="{name}"[^>]*>([^<]*)<', page)
+    return m.group(1) if m else None
+
+
+def check_netsh_and_net(inst):
+    # The controller's command lines, as the platform layer splits them.
+    delete = f'netsh.exe advfirewall firewall delete rule name="{RULE}"'
+    add_in = (f'netsh advfirewall firewall add rule name="{RULE}" dir=in  '
+              'action=allow profile=any description="Sablo Box In Windows" '
+              f'program="{inst.windows}apache\\bin\\httpd.exe" enable=yes')
+    add_out = add_in.replace("dir=in  action", "dir=out action")
+    check(inst.system(delete)[0] != 0 and inst.rules() == [],
+          "netsh: deleting from no rules fails")
+    check(inst.system(add_in)[0] == 0 and inst.system(add_out)[0] == 0,
+          "netsh: both adds succeed")
+    rules = inst.rules()
+    check([(r["name"], r["dir"], r["action"], r["profile"], r["program"],
+            r["enable"]) for r in rules] ==
+          [(RULE, d, "allow", "any", inst.windows + "apache\\bin\\httpd.exe",
+            "yes") for d in ("in", "out")], f"netsh: the two rules {rules}")
+    refused = [
+        "netsh advfirewall firewall show rule name=all",
+        "netsh interface ip set address name=eth0 source=dhcp",
+        f'netsh advfirewall firewall add rule name="{RULE}" action=allow',
+        f'netsh advfirewall firewall add rule name=x dir=sideways action=allow',
+        f'netsh advfirewall firewall add rule name=x dir=in action=allow '
+        'colour=red',
+    ]
+    for line in refused:
+        code, output = inst.system(line)
+        check(code != 0 and output.strip() != "" and inst.rules() == rules,
+              f"netsh refuses with a message: {line}")
+    # Two adds started together (as the controller starts them) both land.
+    starts = [subprocess.Popen([inst.path("netsh.exe"), "advfirewall",
+                                "firewall", "add", "rule", f"name=n{i}",
+                                "dir=in", "action=allow"],
+                               stdout=subprocess.DEVNULL)
+              for i in range(12)]
+    for p in starts:
+        p.wait(30)
+    check(len(inst.rules()) == 14, "netsh: twelve adds at once all land")
+    for i in range(12):
+        inst.system(f"netsh advfirewall firewall delete rule name=n{i}")
+    check(inst.system(delete)[0] == 0 and inst.rules() == [],
+          "netsh: the delete removes every rule of the name")
+    check(inst.system("net stop w3svc")[0] == 0, "net stop w3svc: exit 0")
+    check(inst.system("net start w3svc")[0] != 0, "net start w3svc refused")
+
+
+def check_pulvo_and_upnpc(inst):
+    seen = []
+
+    class Handler(http.server.BaseHTTPRequestHandler):
+        def do_GET(self):
+            seen.append(self.path)
+            self.send_response(200)
+            self.end_headers()
+            self.wfile.write(b"ok")
+
+        def log_message(self, *args):
+            pass
+
+    server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    url = f"http://127.0.0.1:{server.server_address[1]}/regist/regist.php"
+    check(inst.system(f"pulvo.exe {url}")[0] == 0 and
+          seen == ["/regist/regist.php"], f"pulvo: one GET of the URL {seen}")
+    server.shutdown()
+    # A server that accepts and never answers: pulvo still ends by itself.
+    with socket.socket() as silent:
+        silent.bind(("127.0.0.1", 0))
+        silent.listen()
+        started = time.time()
+        code, _ = inst.system(f"pulvo.exe http://127.0.0.1:"
+                              f"{silent.getsockname()[1]}/regist/regist.php")
+        took = time.time() - started
+    check(code != 0 and took < 8, f"pulvo: gives up after {took:.1f} s")
+    # Debian's upnpc with the controller's arguments, here with no router.
+    code, output = inst.system("upnpc.exe -d 12345 tcp")
+    check(code != 0 and "IGD" in output,
+          f"upnpc.exe runs upnpc: {output.strip()[-80:]!r}")
+
+
+PROBE = r"""<?php
+error_log('probe ' . $_GET['id']);
+session_start();
+$_SESSION['n'] = ($_SESSION['n'] ?? 0) + 1;
+echo json_encode([
+    'n' => $_SESSION['n'],
+    'ini' => [ini_get('error_log'), ini_get('extension_dir'),
+              ini_get('upload_tmp_dir'), session_save_path()],
+    'extension' => extension_loaded('iconv'),
+    'upload' => isset($_FILES['f']) ? dirname($_FILES['f']['tmp_name']) : '',
+]);
+"""
+
+
+def check_php_paths(inst, base):
+    with open(inst.path("website/probe.php"), "w") as f:
+        f.write(PROBE)
+    browser = Browser()
+    browser.get(f"{base}/probe.php?id=1")
+    boundary = "bramo"
+    body = (f"--{boundary}\r\nContent-Disposition: form-data; name=\"f\"; "
+            f"filename=\"a.txt\"\r\n\r\nhello\r\n--{boundary}--\r\n").encode()
+    status, text = browser.get(
+        f"{base}/probe.php?id=2", body,
+        {"Content-Type": f"multipart/form-data; boundary={boundary}"})
+    probe = json.loads(text) if status == 200 else {}
+    paths = [inst.path(p) for p in ("php/logs/php_error_log", "php/ext",
+                                    "php/tmp", "pc2/sessionstemp")]
+    check(probe.get("ini") == paths, f"php.ini paths {probe.get('ini')}")
+    check(probe.get("n") == 2 and
+          any(f.startswith("sess_") for f in
+              os.listdir(inst.path("pc2/sessionstemp"))),
+          "a session started by a page lives in pc2/sessionstemp")
+    with open(paths[0]) as log:
+        check("probe 2" in log.read(), "PHP logs into php/logs")
+    check(probe.get("extension") is True, "extensions load from php/ext")
+    check(probe.get("upload") == paths[2], "uploads land in php/tmp")
+    os.remove(inst.path("website/probe.php"))
+
+
+def check_pages(inst, base, name):
+    browser = Browser()
+    status, page = browser.get(f"{base}/pc2/")
+    token = re.search(r'name="token" value="([0-9a-f]+)"', page)
+    check(status == 200 and token is not None, "the home page answers")
+    token = token.group(1) if token else ""
+    refusals = {"": "不能为空", "a b": "空格", "a\u3000b": "空格",
+                "a\tb": "控制字符", "x" * 128: "太长", "张" * 64: "太长"}
+    for bad, why in refusals.items():
+        _, page = browser.post_form(f"{base}/pc2/",
+                                    {"name": bad, "token": token})
+        check(why in (cell(page, "message") or ""),
+              f"registration of {bad[:8]!r} refused: {cell(page, 'message')}")
+    check(not os.path.exists(inst.path("website/pc2/database/current_user")),
+          "nothing registered by a refusal")
+    _, page = browser.post_form(f"{base}/pc2/", {"name": name, "token": token})
+    with open(inst.path("website/pc2/database/current_user"), "rb") as f:
+        stored = f.read()
+    check(stored == name.encode("gbk") and cell(page, "user") == name,
+          f"registered as GBK bytes: {stored!r}")
+    _, page = Browser().post_form(f"{base}/pc2/",
+                                  {"name": "intruder", "token": token})
+    check("过期" in (cell(page, "message") or ""),
+          "a post without the page's session is refused")
+    return browser
+
+
+def check_state_shown(inst, base, web, router_http, router_https, reach):
+    with open(inst.path("website/pc2/database/rc.txt"), "w") as f:
+        f.write(reach)
+    with open(inst.path("ip"), "w") as f:
+        f.write(f"203.0.113.7:{router_http}\r\n")
+    _, page = Browser().get(f"{base}/pc2/")
+    check(cell(page, "web-ports") == f"{web[0]}:{web[1]}" and
+          cell(page, "router-ports") == f"{router_http}:{router_https}" and
+          cell(page, "public-address") == "203.0.113.7" and
+          cell(page, "reachability") ==
+          ("可以从外网访问" if reach == "0" else "无法从外网访问"),
+          "the home page shows ports, address and reachability")
+
+
+def inside(folder):
+    inst = Install(folder)
+    check_netsh_and_net(inst)
+    check_pulvo_and_upnpc(inst)
+
+    http_port = free_port()
+    https_port = free_port()
+    while https_port == http_port:
+        https_port = free_port()
+    check(inst.driver("configure", http_port, https_port).returncode == 0,
+          "configuration written for loopback ports")
+    check(inst.driver("winexec", "apache\\bin\\httpd.exe").returncode == 0 and
+          wait_for(lambda: listening(http_port)), "apache\\bin\\httpd.exe")
+    base = f"http://127.0.0.1:{http_port}"
+    check_php_paths(inst, base)
+    name = "张三"
+    check_pages(inst, base, name)
+    check_state_shown(inst, base, (http_port, https_port), 12001, https_port,
+                      "0")
+    _, answer = Browser().get(f"{base}/pc2/ReverseDetection.php")
+    check(answer == name, f"ReverseDetection.php answers {answer!r}")
+
+    # pskill ends this installation's processes only.
+    elsewhere = tempfile.mkdtemp(prefix="bramo-elsewhere-")
+    try:
+        shutil.copy("/bin/sleep", os.path.join(elsewhere, "httpd.exe"))
+        stranger = subprocess.Popen([os.path.join(elsewhere, "httpd.exe"),
+                                     "600"], cwd=elsewhere)
+        code, _ = inst.system("pskill httpd.exe")
+        check(code == 0 and wait_for(lambda: not inst.apache()) and
+              wait_for(lambda: not listening(http_port)),
+              "pskill httpd.exe ends the web server")
+        check(stranger.poll() is None, "a httpd.exe started elsewhere lives")
+        stranger.kill()
+        stranger.wait(10)
+    finally:
+        shutil.rmtree(elsewhere, ignore_errors=True)
+    finish()
+
+
+if __name__ == "__main__":
+    if len(sys.argv) == 5 and sys.argv[3] == INSIDE:
+        inside(sys.argv[4])
+    else:
+        outside()
