@@ -19,6 +19,7 @@
 #ifndef BRAMO_PLATFORM_ENV_H_
 #define BRAMO_PLATFORM_ENV_H_
 
+#include <condition_variable>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -33,21 +34,32 @@ namespace platform {
 
 class WindowHost;
 
-// Lets another thread end an HTTP call that is under way.  The platform
-// layer hangs a hook on it for the length of the call; Cancel runs it.
+// Lets another thread end an HTTP call, or a pause, that is under way.
+// The platform layer hangs a hook on it for the length of a call; Cancel
+// runs it.  A worker thread's stop token is one of these (see
+// platform/thread_stop.h).
 class HttpCancel {
  public:
-  // Safe from any thread; the call under way (or the next one) fails.
+  // Safe from any thread; the call under way (or the next one) fails, and
+  // a WaitFor under way returns at once.
   void Cancel();
   bool cancelled() const;
   // For the platform layer: `hook` runs on Cancel, or at once when the
-  // token is cancelled already, until ClearHook.
+  // token is cancelled already, until ClearHook.  ClearHook waits for a
+  // hook under way on another thread, so no hook runs after it returned
+  // and the hook may use what the call owns.  A hook must not call back
+  // into its token.
   void SetHook(std::function<void()> hook);
   void ClearHook();
+  // Waits `ms` milliseconds of real time.  False as soon as the token is
+  // cancelled (at once when it already is); true when the time ran out.
+  bool WaitFor(uint32_t ms);
 
  private:
   mutable std::mutex mu_;
+  std::condition_variable changed_;
   bool cancelled_ = false;
+  int hooks_running_ = 0;
   std::function<void()> hook_;
 };
 
@@ -93,7 +105,9 @@ class Env {
 
   // ---- Time --------------------------------------------------------------
 
-  // Pauses the calling thread (Sleep).
+  // Pauses the calling thread (Sleep).  On a worker thread that carries a
+  // stop token (platform/thread_stop.h) the pause ends when the thread is
+  // stopped, and ThreadStopped is thrown instead of returning.
   virtual void Sleep(uint32_t ms) = 0;
 
   // ---- Programs ----------------------------------------------------------

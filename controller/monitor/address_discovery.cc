@@ -23,44 +23,62 @@ void LookupExternalIp(platform::Env& env, std::string& text,
   }
 }
 
+// Start-up runs these before the monitor thread exists; they still keep
+// to the state lock's rule, as every user of the shared members does:
+// lookups, message boxes, router commands and pauses on copies, the
+// members and the file writes under the lock.
 int DiscoverAddresses(Cbrix7Dlg& dialog) {
   platform::Env& env = dialog.env();
-  dialog.m_localIp.clear();
-  GetLocalIp(env, dialog.m_localIp);
-  if (EqualsIgnoringAsciiCase(dialog.m_localIp, kLoopbackAddress)) {
+  std::string local;
+  GetLocalIp(env, local);
+  {
+    auto lock = dialog.LockState();
+    dialog.m_localIp = local;
     dialog.m_externalIp.clear();
-    return 0;
   }
-  dialog.m_externalIp.clear();
-  LookupExternalIp(env, dialog.m_externalIp, dialog.m_urls,
-                   dialog.m_httpOptions);
-  ReadRouterPorts(env, dialog.m_appDir, dialog.m_routerHttpPort,
-                  dialog.m_routerHttpsPort);
+  if (EqualsIgnoringAsciiCase(local, kLoopbackAddress)) return 0;
+  std::string external;
+  LookupExternalIp(env, external, dialog.m_urls, dialog.m_httpOptions);
+  int routerHttp = 0, routerHttps = 0;
+  {
+    auto lock = dialog.LockState();
+    dialog.m_externalIp = external;
+    routerHttp = dialog.m_routerHttpPort;
+    routerHttps = dialog.m_routerHttpsPort;
+  }
+  ReadRouterPorts(env, dialog.m_appDir, routerHttp, routerHttps);
+  auto lock = dialog.LockState();
+  dialog.m_routerHttpPort = routerHttp;
+  dialog.m_routerHttpsPort = routerHttps;
   return 0;
 }
 
 void SetUpPublication(Cbrix7Dlg& dialog) {
-  if (!EqualsIgnoringAsciiCase(dialog.m_localIp, dialog.m_externalIp)) {
+  const Cbrix7Dlg::Addresses now = dialog.SnapshotAddresses();
+  if (!EqualsIgnoringAsciiCase(now.localIp, now.externalIp)) {
     SetUpRouterMapping(dialog);
     return;
   }
+  auto lock = dialog.LockState();
   dialog.m_routerHttpPort = dialog.m_httpPort;
   dialog.m_routerHttpsPort = dialog.m_httpsPort;
 }
 
 int SetUpRouterMapping(Cbrix7Dlg& dialog) {
   platform::Env& env = dialog.env();
-  if (dialog.m_routerHttpPort == 0 || dialog.m_routerHttpsPort == 0) {
-    ChooseRouterPorts(env, dialog.m_routerHttpPort, dialog.m_routerHttpsPort,
-                      dialog.m_routerHttpPort, dialog.m_routerHttpsPort);
-    WriteRouterSettings(env, dialog.m_appDir, dialog.m_localIp,
-                        dialog.m_externalIp, dialog.m_routerHttpPort,
-                        dialog.m_routerHttpsPort);
+  Cbrix7Dlg::Addresses now = dialog.SnapshotAddresses();
+  if (now.routerHttpPort == 0 || now.routerHttpsPort == 0) {
+    int newHttp = 0, newHttps = 0;
+    ChooseRouterPorts(env, now.routerHttpPort, now.routerHttpsPort, newHttp,
+                      newHttps);
+    auto lock = dialog.LockState();
+    dialog.m_routerHttpPort = newHttp;
+    dialog.m_routerHttpsPort = newHttps;
+    dialog.SaveRouterSettings();
   }
-  AddPortMappings(env, dialog.m_localIp, dialog.m_routerHttpPort,
-                  dialog.m_routerHttpsPort, dialog.m_httpPort,
-                  dialog.m_httpsPort);
-  WriteAddressFile(env, dialog.m_appDir, dialog.m_externalIp,
-                   dialog.m_routerHttpPort);
+  now = dialog.SnapshotAddresses();
+  AddPortMappings(env, now.localIp, now.routerHttpPort, now.routerHttpsPort,
+                  now.httpPort, now.httpsPort);
+  dialog.SaveAddressFile();
   return 0;
 }

@@ -1,4 +1,8 @@
 // The reverse check from outside and the repair that follows a failed one.
+// They run on the monitor thread while the user-interface thread may
+// change the same members: every read and write of those, every tray
+// update and every settings or data file write happens under the
+// dialog's state lock, and no fetch, program start or pause does.
 #include <cstdio>
 
 #include "controller/config/router_settings.h"
@@ -11,18 +15,20 @@
 
 std::string Cbrix7Dlg::BuildStatusText(bool mode, const std::string& user,
                                        const std::string& answer) {
+  auto lock = LockState();
   StatusFields fields{m_localIp,  m_httpPort,       m_httpsPort,
                       m_externalIp, m_routerHttpPort, m_routerHttpsPort};
   return ::BuildStatusText(mode, user, answer, fields);
 }
 
 int Cbrix7Dlg::CheckReverseDetection(const std::string& user) {
+  const Addresses now = SnapshotAddresses();
   int result = 1;
   std::string answer;
-  if (!m_externalIp.empty()) {
+  if (!now.externalIp.empty()) {
     char url[256] = {};
     std::snprintf(url, sizeof url, "http://%s:%d/pc2/ReverseDetection.php",
-                  m_externalIp.c_str(), m_routerHttpPort);
+                  now.externalIp.c_str(), now.routerHttpPort);
     result = FetchUrlText(env(), url, answer, m_httpOptions);
     if (result == 0) {
       if (answer.empty()) {
@@ -32,6 +38,7 @@ int Cbrix7Dlg::CheckReverseDetection(const std::string& user) {
       }
     }
   }
+  auto lock = LockState();
   if (result == 0) {
     SetTrayStatus(m_hIconRunning, BuildStatusText(true, user, answer));
   } else {
@@ -41,56 +48,78 @@ int Cbrix7Dlg::CheckReverseDetection(const std::string& user) {
 }
 
 void Cbrix7Dlg::RepublishAddresses() {
-  WriteRouterSettings(env(), m_appDir, m_localIp, m_externalIp,
-                      m_routerHttpPort, m_routerHttpsPort);
-  AddPortMappings(env(), m_localIp, m_routerHttpPort, m_routerHttpsPort,
-                  m_httpPort, m_httpsPort);
-  WriteAddressFile(env(), m_appDir, m_externalIp, m_routerHttpPort);
+  SaveRouterSettings();
+  const Addresses now = SnapshotAddresses();
+  AddPortMappings(env(), now.localIp, now.routerHttpPort, now.routerHttpsPort,
+                  now.httpPort, now.httpsPort);
+  SaveAddressFile();
 }
 
 int Cbrix7Dlg::RecheckAddresses(const std::string& user, bool noAnswer) {
-  const std::string oldExternal = m_externalIp;
-  LookupExternalIp(env(), m_externalIp, m_urls, m_httpOptions);
-  if (m_externalIp.empty()) {
-    // No service answered: keep publishing under the address we had.
-    m_externalIp = oldExternal;
-    return 1;
+  // The lookup fills a text of its own, so the member never shows an
+  // empty address while the services are asked, and keeps the old one
+  // when none answers.
+  std::string found;
+  LookupExternalIp(env(), found, m_urls, m_httpOptions);
+  if (found.empty()) return 1;
+  std::string oldExternal;
+  {
+    auto lock = LockState();
+    oldExternal = m_externalIp;
+    m_externalIp = found;
   }
-  const std::string oldLocal = m_localIp;
-  GetLocalIp(env(), m_localIp);
-
-  if (EqualsIgnoringAsciiCase(m_localIp, kLoopbackAddress)) {
-    m_externalIp = kPlaceholderAddress;
+  std::string local;
+  GetLocalIp(env(), local);
+  std::string oldLocal;
+  {
+    auto lock = LockState();
+    oldLocal = m_localIp;
+    m_localIp = local;
+  }
+  auto showUnreachable = [&] {
+    auto lock = LockState();
     SetTrayStatus(m_hIconWarning, BuildStatusText(false, user, ""));
-    return 0;
-  }
-  auto save = [this] {
-    WriteRouterSettings(env(), m_appDir, m_localIp, m_externalIp,
-                        m_routerHttpPort, m_routerHttpsPort);
-    WriteAddressFile(env(), m_appDir, m_externalIp, m_routerHttpPort);
   };
-  if (EqualsIgnoringAsciiCase(m_externalIp, m_localIp)) {
-    // No router in between: the web server is reached on its own ports.
-    m_routerHttpPort = m_httpPort;
-    m_routerHttpsPort = m_httpsPort;
-    save();
-    SetTrayStatus(m_hIconWarning, BuildStatusText(false, user, ""));
+  auto save = [this] {
+    auto lock = LockState();
+    SaveRouterSettings();
+    SaveAddressFile();
+  };
+
+  if (EqualsIgnoringAsciiCase(local, kLoopbackAddress)) {
+    {
+      auto lock = LockState();
+      m_externalIp = kPlaceholderAddress;
+    }
+    showUnreachable();
     return 0;
   }
-  const bool externalSame = EqualsIgnoringAsciiCase(m_externalIp, oldExternal);
-  const bool localSame = EqualsIgnoringAsciiCase(m_localIp, oldLocal);
+  if (EqualsIgnoringAsciiCase(found, local)) {
+    // No router in between: the web server is reached on its own ports.
+    {
+      auto lock = LockState();
+      m_routerHttpPort = m_httpPort;
+      m_routerHttpsPort = m_httpsPort;
+      save();
+    }
+    showUnreachable();
+    return 0;
+  }
+  const bool externalSame = EqualsIgnoringAsciiCase(found, oldExternal);
+  const bool localSame = EqualsIgnoringAsciiCase(local, oldLocal);
   if (!noAnswer) {
     // Another installation holds our router ports at this address.
     if (externalSame && localSame) RechooseRouterPorts();
     save();
-    SetTrayStatus(m_hIconWarning, BuildStatusText(false, user, ""));
+    showUnreachable();
     return 0;
   }
   if (externalSame && localSame) {
     // The router may have dropped the mapping: ask for it again, and
     // leave the tooltip as the reverse check set it.
-    AddPortMappings(env(), m_localIp, m_routerHttpPort, m_routerHttpsPort,
-                    m_httpPort, m_httpsPort);
+    const Addresses now = SnapshotAddresses();
+    AddPortMappings(env(), now.localIp, now.routerHttpPort,
+                    now.routerHttpsPort, now.httpPort, now.httpsPort);
     save();
     return 0;
   }
@@ -99,6 +128,6 @@ int Cbrix7Dlg::RecheckAddresses(const std::string& user, bool noAnswer) {
   } else {
     RepublishAddresses();
   }
-  SetTrayStatus(m_hIconWarning, BuildStatusText(false, user, ""));
+  showUnreachable();
   return 0;
 }

@@ -11,8 +11,17 @@
 
 class Cbrix7Dlg;
 
-// The registration URL passed to norvik.exe and pulvo.exe.
+// The registration service's host.
+inline constexpr char kRegistrationHost[] = "reg.bramo.example";
+
+// The registration URL passed to norvik.exe and pulvo.exe:
+// "http://" + kRegistrationHost + "/regist/regist.php".
 std::string RegistrationUrl();
+
+// "norvik.exe <registration URL> 0": one registration run.
+std::string RegisterCommandLine();
+// "pulvo.exe <registration URL>": one keep-alive run.
+std::string KeepAliveCommandLine();
 
 // Kills any web server (pv, 10 s; pskill, 2 s) and starts
 // apache\bin\httpd.exe (2 s).
@@ -28,8 +37,16 @@ int StopService(Cbrix7Dlg* dlg);
 // m_serviceRunning.
 int StartService(Cbrix7Dlg* dlg);
 
-// Starts MonitorThreadProc on `dlg` and stores it in m_pMonitorThread.
+// Starts MonitorThreadProc on `dlg` and stores it in m_pMonitorThread;
+// the thread's stop token becomes the cancel token of m_httpOptions before
+// the thread runs.  A thread already there is stopped first.
 void StartMonitorThread(Cbrix7Dlg* dlg);
+
+// Stops the monitor thread, when there is one, and waits for it to end
+// (a matter of milliseconds: its pauses and fetches end at once); clears
+// m_pMonitorThread and the cancel token.  Once it returned the thread
+// starts no program, writes no file and changes no tooltip.
+void StopMonitorThread(Cbrix7Dlg* dlg);
 
 // Writes the router settings (and https_port), httpd.conf, local_port and
 // php.ini from the values passed.

@@ -2,7 +2,10 @@
 
 #include <cstring>
 
+#include "controller/config/router_settings.h"
 #include "controller/shell/gbk_text.h"
+#include "framework/win_thread.h"
+#include "platform/thread_stop.h"
 
 Cbrix7Dlg::Cbrix7Dlg(platform::Env* env)
     : CDialog(env, kTemplateId),
@@ -17,9 +20,34 @@ Cbrix7Dlg::Cbrix7Dlg(platform::Env* env)
   m_hIconUnregistered = env->LoadIconResource(platform::kIconUnregistered);
 }
 
-// The icons are shared resources and stay; the tray icon and any thread
-// are the exit command's to end, not the destructor's.
-Cbrix7Dlg::~Cbrix7Dlg() = default;
+// The icons are shared resources and stay; the tray icon is the exit
+// command's to remove.  A monitor thread still running would go on using
+// this object, so it is stopped before the members go.
+Cbrix7Dlg::~Cbrix7Dlg() {
+  delete m_pMonitorThread;
+  m_pMonitorThread = nullptr;
+}
+
+std::unique_lock<std::recursive_mutex> Cbrix7Dlg::LockState() const {
+  return std::unique_lock<std::recursive_mutex>(m_stateLock);
+}
+
+Cbrix7Dlg::Addresses Cbrix7Dlg::SnapshotAddresses() const {
+  auto lock = LockState();
+  return Addresses{m_localIp,  m_externalIp,     m_httpPort,
+                   m_httpsPort, m_routerHttpPort, m_routerHttpsPort};
+}
+
+void Cbrix7Dlg::SaveRouterSettings() {
+  auto lock = LockState();
+  WriteRouterSettings(env(), m_appDir, m_localIp, m_externalIp,
+                      m_routerHttpPort, m_routerHttpsPort);
+}
+
+void Cbrix7Dlg::SaveAddressFile() {
+  auto lock = LockState();
+  WriteAddressFile(env(), m_appDir, m_externalIp, m_routerHttpPort);
+}
 
 bool Cbrix7Dlg::OnInitDialog() {
   env().SetWindowIcons(m_hWnd, m_hIcon);
@@ -34,7 +62,7 @@ void Cbrix7Dlg::FillTip(const std::string& text) {
 }
 
 void Cbrix7Dlg::AddTrayIcon(const std::string& text) {
-  std::lock_guard<std::mutex> lock(m_trayLock);
+  auto lock = LockState();
   m_nid.hWnd = m_hWnd;
   m_nid.uID = kTrayId;
   m_nid.uFlags = platform::kNifMessage | platform::kNifIcon | platform::kNifTip;
@@ -47,7 +75,9 @@ void Cbrix7Dlg::AddTrayIcon(const std::string& text) {
 
 void Cbrix7Dlg::SetTrayStatus(platform::IconHandle picture,
                               const std::string& text) {
-  std::lock_guard<std::mutex> lock(m_trayLock);
+  auto lock = LockState();
+  // Before the record changes: a stopped thread leaves it as it is.
+  platform::StopPoint();
   m_nid.hIcon = picture;
   FillTip(text);
   m_nid.cbSize = 508;

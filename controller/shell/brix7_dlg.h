@@ -10,6 +10,10 @@
 #include "framework/dialog.h"
 #include "platform/env.h"
 
+namespace framework {
+class CWinThread;
+}
+
 class Cbrix7Dlg : public framework::CDialog {
  public:
   static constexpr int kTemplateId = 102;
@@ -26,8 +30,35 @@ class Cbrix7Dlg : public framework::CDialog {
   void AddTrayIcon(const std::string& text);
 
   // Sets the tray picture and tooltip; the text is cut to 127 bytes, never
-  // inside a double-byte character, line ends kept.  Safe from any thread.
+  // inside a double-byte character, line ends kept.  Safe from any thread;
+  // a stopped monitor thread changes nothing (ThreadStopped).
   void SetTrayStatus(platform::IconHandle picture, const std::string& text);
+
+  // The one lock over what the user-interface thread and the monitor
+  // thread share: m_localIp, m_externalIp, m_httpPort, m_httpsPort,
+  // m_routerHttpPort, m_routerHttpsPort, m_nid, and the writes of the
+  // settings file and the data files.  Hold it only around reads and
+  // writes of those members, tray updates and those file writes; never
+  // across a network call, a program start, a pause or a message box, so
+  // neither thread keeps the other waiting.  Recursive: the dialog's own
+  // operations take it and may be called with it held.
+  std::unique_lock<std::recursive_mutex> LockState() const;
+
+  // The shared addresses and ports, copied under the lock.
+  struct Addresses {
+    std::string localIp;
+    std::string externalIp;
+    int httpPort = 0;
+    int httpsPort = 0;
+    int routerHttpPort = 0;
+    int routerHttpsPort = 0;
+  };
+  Addresses SnapshotAddresses() const;
+
+  // WriteRouterSettings and WriteAddressFile (config/router_settings.h)
+  // with the current members, under the lock.
+  void SaveRouterSettings();
+  void SaveAddressFile();
 
   // Moves the publication to two new router ports, when another
   // installation answers on the old ones: new ports chosen, written to the
@@ -80,6 +111,11 @@ class Cbrix7Dlg : public framework::CDialog {
   // Used by every fetch of the controller: the monitor's stop hangs its
   // cancel token here; tests shorten the time-outs.
   platform::HttpOptions m_httpOptions;
+  // The monitor thread while the service runs (controller/monitor/
+  // monitor_thread.h); null otherwise.  Set and cleared only by the
+  // user-interface thread (StartMonitorThread, StopService); the dialog's
+  // destruction stops a thread still running.
+  framework::CWinThread* m_pMonitorThread = nullptr;
 
   // The message map: WM_PAINT and WM_QUERYDRAGICON.
   bool OnMessage(uint32_t message, uintptr_t wparam, intptr_t lparam,
@@ -94,8 +130,7 @@ class Cbrix7Dlg : public framework::CDialog {
   bool OnPaint();
   void FillTip(const std::string& text);
 
-  // Both threads change the tray record; one change at a time.
-  std::mutex m_trayLock;
+  mutable std::recursive_mutex m_stateLock;
 };
 
 #endif  // BRAMO_CONTROLLER_SHELL_BRIX7_DLG_H_

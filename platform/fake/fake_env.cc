@@ -1,9 +1,11 @@
 #include "platform/fake/fake_env.h"
 
 #include "platform/common/shell_verbs.h"
+#include "platform/thread_stop.h"
 
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace platform {
 
@@ -27,8 +29,21 @@ FakeEnv::FakeEnv() = default;
 FakeEnv::~FakeEnv() = default;
 
 void FakeEnv::Record(const std::string& line) {
-  std::lock_guard<std::mutex> lock(mu_);
-  trace_.push_back(line);
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    trace_.push_back(line);
+  }
+  trace_grew_.notify_all();
+}
+
+bool FakeEnv::AwaitTrace(const std::string& line, uint32_t timeout_ms) {
+  std::unique_lock<std::mutex> lock(mu_);
+  return trace_grew_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
+    for (const std::string& seen : trace_) {
+      if (seen == line) return true;
+    }
+    return false;
+  });
 }
 
 std::vector<std::string> FakeEnv::trace() const {
@@ -91,17 +106,33 @@ void FakeEnv::ExitProcess(int code) {
 }
 
 void FakeEnv::Sleep(uint32_t ms) {
+  StopPoint();
   Record("sleep " + std::to_string(ms));
-  std::lock_guard<std::mutex> lock(mu_);
-  now_ms_ += ms;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    now_ms_ += ms;
+  }
+  HttpCancel* stop = CurrentThreadStop();
+  if (stop == nullptr) return;
+  bool held;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    held = held_pauses.count(ms) != 0;
+  }
+  // A held pause lasts until the stop (or, should a test forget it, a
+  // while of real time).
+  if (held && !stop->WaitFor(kHeldMs)) throw ThreadStopped();
+  StopPoint();
 }
 
 unsigned FakeEnv::WinExec(const std::string& command_line) {
+  StopPoint();
   Record("exec " + command_line);
   return 33;
 }
 
 int FakeEnv::System(const std::string& command) {
+  StopPoint();
   Record("system " + command);
   if (system_runs_verbs) {
     if (std::optional<int> status = RunShellVerb(command)) return *status;
@@ -165,6 +196,7 @@ IconHandle FakeEnv::LoadIconResource(int id) {
 }
 
 bool FakeEnv::NotifyIcon(uint32_t message, const NotifyIconData& data) {
+  StopPoint();
   // The tooltip is read as Windows reads it: up to the first zero byte of
   // the 128-byte field.
   std::string tip(data.szTip, strnlen(data.szTip, sizeof data.szTip));

@@ -25,10 +25,12 @@
 #ifndef BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
 #define BRAMO_PLATFORM_FAKE_FAKE_ENV_H_
 
+#include <condition_variable>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -88,10 +90,14 @@ class FakeEnv : public Env {
   // runtime's own generator (seeded by SRand) answers.
   std::deque<int> rand_values;
   // Answers of the web, by URL.  A URL without one cannot be reached.
+  // One that `hangs` never answers: the call waits until its cancel token
+  // is cancelled and then fails (kUrlFailed); without a token it fails at
+  // once, as after a time-out.
   struct HttpAnswer {
     HttpResult result = HttpResult::kOk;
     int status = 200;
     std::string body;
+    bool hangs = false;
   };
   std::map<std::string, HttpAnswer> http_answers;
   // What LocalIpv4Address answers; empty: the host name cannot be
@@ -101,7 +107,19 @@ class FakeEnv : public Env {
   std::string first_drive = "C:\\";
   std::map<std::string, std::string> environment;
 
+  // Pauses of these lengths, made on a thread that carries a stop token
+  // (platform/thread_stop.h), do not pass on their own: they wait in real
+  // time until the thread is stopped, for tests that stop a thread in the
+  // middle of a pause.  Other pauses pass at once, on every thread.  Set
+  // before the thread starts.
+  std::set<uint32_t> held_pauses;
+  // How long a held pause or a hanging fetch waits at most, in real time.
+  static constexpr uint32_t kHeldMs = 10000;
+
   // ---- What happened -----------------------------------------------------
+  // Waits until `line` is in the trace; false after `timeout_ms` of real
+  // time without it.
+  bool AwaitTrace(const std::string& line, uint32_t timeout_ms = kHeldMs);
   std::vector<std::string> trace() const;
   void ClearTrace();
   // The trace lines that begin with `prefix`.
@@ -182,6 +200,7 @@ class FakeEnv : public Env {
 
  private:
   mutable std::mutex mu_;
+  std::condition_variable trace_grew_;
   std::mutex profile_mu_;  // one profile read-change-write at a time
   std::vector<std::string> trace_;
   uint64_t now_ms_ = 0;

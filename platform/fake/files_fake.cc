@@ -1,5 +1,6 @@
 // The fake's files are real files; writes can be made to fail half-way.
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -7,6 +8,7 @@
 #include "platform/common/native_path.h"
 #include "platform/common/profile_text.h"
 #include "platform/fake/fake_env.h"
+#include "platform/thread_stop.h"
 
 namespace platform {
 namespace fs = std::filesystem;
@@ -21,13 +23,17 @@ std::optional<std::string> FakeEnv::ReadWholeFile(const std::string& path) {
 
 bool FakeEnv::WriteWholeFile(const std::string& path,
                              const std::string& bytes) {
+  StopPoint();
   std::optional<size_t> fail_after;
   {
     std::lock_guard<std::mutex> lock(mu_);
     fail_after.swap(fail_writes_after_bytes);
   }
   const std::string native = ToNativePath(path);
-  const std::string temp = native + ".writing";
+  // Each write has a temporary name of its own, so two threads writing
+  // the same file never write into one temporary file.
+  static std::atomic<unsigned> serial{0};
+  const std::string temp = native + ".writing." + std::to_string(++serial);
   bool ok;
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
@@ -69,6 +75,7 @@ std::string FakeEnv::GetProfileText(const std::string& section,
 bool FakeEnv::WriteProfileText(const std::string& section,
                                const std::string& key, const std::string& value,
                                const std::string& file) {
+  StopPoint();
   std::lock_guard<std::mutex> lock(profile_mu_);
   Record("profile write [" + section + "] " + key + "=" + value + " " + file);
   std::string content;

@@ -2,12 +2,14 @@
 
 #include "platform/common/native_path.h"
 #include "platform/fake/fake_env.h"
+#include "platform/thread_stop.h"
 
 namespace platform {
 
 HttpResult FakeEnv::HttpGet(const std::string& url, const std::string& agent,
                             size_t max_bytes, std::string* body,
                             const HttpOptions& options) {
+  StopPoint();
   Record("http get " + url + " agent=" + agent);
   body->clear();
   if (http_session_fails) return HttpResult::kSessionFailed;
@@ -16,6 +18,10 @@ HttpResult FakeEnv::HttpGet(const std::string& url, const std::string& agent,
   }
   auto it = http_answers.find(url);
   if (it == http_answers.end()) return HttpResult::kUrlFailed;
+  if (it->second.hangs) {
+    if (options.cancel != nullptr) options.cancel->WaitFor(kHeldMs);
+    return HttpResult::kUrlFailed;
+  }
   if (it->second.result != HttpResult::kOk) return it->second.result;
   *body = it->second.body.substr(0, max_bytes);
   return HttpResult::kOk;
@@ -23,6 +29,7 @@ HttpResult FakeEnv::HttpGet(const std::string& url, const std::string& agent,
 
 bool FakeEnv::DownloadToFile(const std::string& url, const std::string& path,
                              const HttpOptions&) {
+  StopPoint();
   auto it = http_answers.find(url);
   bool ok = it != http_answers.end() && it->second.result == HttpResult::kOk &&
             it->second.status / 100 == 2;

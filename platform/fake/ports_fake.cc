@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/fake/fake_env.h"
+#include "platform/thread_stop.h"
 
 namespace platform {
 
@@ -15,6 +16,7 @@ int FakeEnv::FindPortOwner(int port, uint32_t* pid) {
 }
 
 int FakeEnv::TerminatePortOwner(uint32_t pid) {
+  StopPoint();
   std::optional<std::string> name = ProcessBaseName(pid, 260);
   if (name && strcasecmp(name->c_str(), "httpd.exe") == 0) {
     Record("spare " + std::to_string(pid));

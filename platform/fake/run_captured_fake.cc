@@ -1,11 +1,13 @@
 // FakeEnv's captured runs: answered from the script, one trace line each.
 #include "platform/fake/fake_env.h"
+#include "platform/thread_stop.h"
 
 namespace platform {
 
 int FakeEnv::RunCommandCaptured(const std::string& command_line,
                                 std::string* output, int* exit_code,
                                 uint32_t* error) {
+  StopPoint();
   Record("run " + command_line);
   CapturedRun run;
   {

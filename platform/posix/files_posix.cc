@@ -13,6 +13,7 @@
 #include "platform/common/native_path.h"
 #include "platform/common/profile_text.h"
 #include "platform/posix/posix_env.h"
+#include "platform/thread_stop.h"
 
 namespace platform {
 namespace {
@@ -55,6 +56,7 @@ std::optional<std::string> PosixEnv::ReadWholeFile(const std::string& path) {
 
 bool PosixEnv::WriteWholeFile(const std::string& path,
                               const std::string& bytes) {
+  StopPoint();
   const std::string native = ToNativePath(path);
   size_t slash = native.rfind('/');
   std::string temp =
@@ -93,6 +95,7 @@ bool PosixEnv::WriteProfileText(const std::string& section,
                                 const std::string& key,
                                 const std::string& value,
                                 const std::string& file) {
+  StopPoint();
   std::lock_guard<std::mutex> lock(g_profile_mu);
   std::string content;
   if (FileExists(file)) {

@@ -13,6 +13,7 @@
 
 #include "platform/common/native_path.h"
 #include "platform/posix/posix_env.h"
+#include "platform/thread_stop.h"
 
 namespace platform {
 namespace {
@@ -65,13 +66,10 @@ CURLcode Run(CURL* easy, const HttpOptions& options) {
   CURLM* multi = curl_multi_init();
   if (multi == nullptr) return CURLE_OUT_OF_MEMORY;
   curl_multi_add_handle(multi, easy);
-  std::mutex mu;  // guards `multi` against a wakeup after cleanup
-  bool alive = true;
+  // ClearHook below waits for a wakeup under way, so the hook never
+  // meets a handle that is being cleaned up.
   if (options.cancel != nullptr) {
-    options.cancel->SetHook([&] {
-      std::lock_guard<std::mutex> lock(mu);
-      if (alive) curl_multi_wakeup(multi);
-    });
+    options.cancel->SetHook([multi] { curl_multi_wakeup(multi); });
   }
   CURLcode result = CURLE_OK;
   int running = 1;
@@ -94,10 +92,6 @@ CURLcode Run(CURL* easy, const HttpOptions& options) {
     }
   }
   if (options.cancel != nullptr) options.cancel->ClearHook();
-  {
-    std::lock_guard<std::mutex> lock(mu);
-    alive = false;
-  }
   curl_multi_remove_handle(multi, easy);
   curl_multi_cleanup(multi);
   return result;
@@ -137,6 +131,7 @@ CURL* NewEasy(const std::string& url, const std::string& agent,
 HttpResult PosixEnv::HttpGet(const std::string& url, const std::string& agent,
                              size_t max_bytes, std::string* body,
                              const HttpOptions& options) {
+  StopPoint();
   body->clear();
   Transfer t;
   t.max_bytes = max_bytes;
@@ -157,6 +152,7 @@ HttpResult PosixEnv::HttpGet(const std::string& url, const std::string& agent,
 
 bool PosixEnv::DownloadToFile(const std::string& url, const std::string& path,
                               const HttpOptions& options) {
+  StopPoint();
   const std::string native = ToNativePath(path);
   const std::string temp = native + ".download";
   Transfer t;

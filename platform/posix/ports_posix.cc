@@ -12,6 +12,7 @@
 
 #include "platform/posix/posix_env.h"
 #include "platform/posix/tcp_table.h"
+#include "platform/thread_stop.h"
 
 namespace platform {
 namespace {
@@ -142,6 +143,7 @@ int PosixEnv::FindPortOwner(int port, uint32_t* pid) {
 }
 
 int PosixEnv::TerminatePortOwner(uint32_t pid) {
+  StopPoint();
   if (pid <= 1 || pid == static_cast<uint32_t>(getpid())) return 3;
   const std::string proc = "/proc/" + std::to_string(pid);
   char buf[4096];

@@ -19,6 +19,7 @@
 #include "platform/posix/console_text.h"
 #include "platform/common/native_path.h"
 #include "platform/posix/spawn.h"
+#include "platform/thread_stop.h"
 
 namespace platform {
 namespace {
@@ -89,15 +90,17 @@ void PosixEnv::ExitProcess(int code) {
 }
 
 void PosixEnv::Sleep(uint32_t ms) {
-  auto scaled = static_cast<int64_t>(ms * PauseScale());
-  std::this_thread::sleep_for(std::chrono::milliseconds(scaled));
+  StopPoint();
+  PauseThisThread(static_cast<uint32_t>(ms * PauseScale()));
 }
 
 unsigned PosixEnv::WinExec(const std::string& command_line) {
+  StopPoint();
   return PosixWinExec(command_line, NativeProgramFolder());
 }
 
 int PosixEnv::System(const std::string& command) {
+  StopPoint();
   std::fflush(nullptr);
   return PosixSystem(command, NativeProgramFolder());
 }
@@ -205,6 +208,7 @@ IconHandle PosixEnv::LoadIconResource(int id) {
 }
 
 bool PosixEnv::NotifyIcon(uint32_t message, const NotifyIconData& data) {
+  StopPoint();
   const char* verb = message == kNimAdd      ? "add"
                      : message == kNimModify ? "modify"
                                              : "delete";

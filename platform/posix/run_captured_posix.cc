@@ -11,6 +11,7 @@
 #include "platform/common/native_path.h"
 #include "platform/posix/posix_env.h"
 #include "platform/posix/spawn.h"
+#include "platform/thread_stop.h"
 
 extern char** environ;
 
@@ -48,6 +49,7 @@ void ReadAll(int fd, std::string* output) {
 int PosixEnv::RunCommandCaptured(const std::string& command_line,
                                  std::string* output, int* exit_code,
                                  uint32_t* error) {
+  StopPoint();
   output->clear();
   std::vector<std::string> words = SplitCommandLine(command_line);
   if (words.empty()) {

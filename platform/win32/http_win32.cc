@@ -5,12 +5,17 @@
 
 #include <mutex>
 
+#include "platform/thread_stop.h"
 #include "platform/win32/win32_env.h"
 
 namespace platform {
 namespace {
 
-// The handles of one call, closed once: by the call itself or by a cancel.
+// The handles of one call.  A cancel closes them from another thread,
+// which makes the blocking call under way (InternetOpenUrlA or
+// InternetReadFile) fail at once.  No lock is held across those calls, so
+// the cancel never waits for them; the lock only guards the handle
+// values and the `aborted_` mark, and every handle is closed exactly once.
 class Session {
  public:
   Session(const std::string& agent, const HttpOptions& options)
@@ -25,31 +30,50 @@ class Session {
                          sizeof ms);
     }
     if (internet_ != nullptr && options.cancel != nullptr) {
-      options.cancel->SetHook([this] { Close(); });
+      options.cancel->SetHook([this] { Abort(); });
     }
   }
   ~Session() {
+    // After ClearHook no cancel can reach this object any more.
     if (options_.cancel != nullptr) options_.cancel->ClearHook();
-    Close();
+    Abort();
   }
   bool ok() const { return internet_ != nullptr; }
-  HINTERNET OpenUrl(const std::string& url) {
+  bool aborted() {
     std::lock_guard<std::mutex> lock(mu_);
-    if (internet_ == nullptr) return nullptr;
-    url_ = InternetOpenUrlA(internet_, url.c_str(), nullptr, 0,
-                            INTERNET_FLAG_NO_CACHE_WRITE, 0);
-    return url_;
+    return aborted_;
+  }
+  HINTERNET OpenUrl(const std::string& url) {
+    HINTERNET root;
+    {
+      std::lock_guard<std::mutex> lock(mu_);
+      if (aborted_) return nullptr;
+      root = internet_;
+    }
+    HINTERNET page = InternetOpenUrlA(root, url.c_str(), nullptr, 0,
+                                      INTERNET_FLAG_NO_CACHE_WRITE, 0);
+    std::lock_guard<std::mutex> lock(mu_);
+    if (aborted_) {
+      // Cancelled meanwhile: the root is closed; this child goes too.
+      if (page != nullptr) InternetCloseHandle(page);
+      return nullptr;
+    }
+    url_ = page;
+    return page;
   }
 
  private:
-  void Close() {
+  void Abort() {
     std::lock_guard<std::mutex> lock(mu_);
+    if (aborted_) return;
+    aborted_ = true;
     if (url_ != nullptr) InternetCloseHandle(url_);
     if (internet_ != nullptr) InternetCloseHandle(internet_);
-    url_ = internet_ = nullptr;
+    url_ = nullptr;
   }
   HttpOptions options_;
   std::mutex mu_;
+  bool aborted_ = false;
   HINTERNET internet_ = nullptr;
   HINTERNET url_ = nullptr;
 };
@@ -59,6 +83,7 @@ class Session {
 HttpResult Win32Env::HttpGet(const std::string& url, const std::string& agent,
                              size_t max_bytes, std::string* body,
                              const HttpOptions& options) {
+  StopPoint();
   body->clear();
   Session session(agent, options);
   if (!session.ok()) return HttpResult::kSessionFailed;
@@ -67,6 +92,8 @@ HttpResult Win32Env::HttpGet(const std::string& url, const std::string& agent,
   std::string gathered(max_bytes, '\0');
   size_t have = 0;
   while (have < max_bytes) {
+    // A cancelled session's handles are closed: never read from them.
+    if (session.aborted()) return HttpResult::kReadFailed;
     DWORD got = 0;
     if (!InternetReadFile(page, &gathered[have],
                           static_cast<DWORD>(max_bytes - have), &got)) {
@@ -85,6 +112,7 @@ HttpResult Win32Env::HttpGet(const std::string& url, const std::string& agent,
 // can be seen.
 bool Win32Env::DownloadToFile(const std::string& url, const std::string& path,
                               const HttpOptions& options) {
+  StopPoint();
   Session session("", options);
   if (!session.ok()) return false;
   HINTERNET page = session.OpenUrl(url);
@@ -104,6 +132,8 @@ bool Win32Env::DownloadToFile(const std::string& url, const std::string& path,
   char buf[8192];
   while (ok) {
     DWORD got = 0, written = 0;
+    if (session.aborted()) ok = false;
+    if (!ok) break;
     if (!InternetReadFile(page, buf, sizeof buf, &got)) ok = false;
     if (!ok || got == 0) break;
     ok = WriteFile(file, buf, got, &written, nullptr) && written == got;

@@ -13,6 +13,7 @@
 #include <ctime>
 
 #include "platform/win32/win32_env.h"
+#include "platform/thread_stop.h"
 
 namespace platform {
 namespace {
@@ -83,6 +84,7 @@ int Win32Env::FindPortOwner(int port, uint32_t* pid) {
 }
 
 int Win32Env::TerminatePortOwner(uint32_t pid) {
+  StopPoint();
   if (pid == 0 || pid == GetCurrentProcessId()) return 3;
   HANDLE token = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) {

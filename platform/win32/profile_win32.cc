@@ -4,18 +4,25 @@
 // registration client runs beside the controller) never meets a torn file.
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
 #include "platform/win32/win32_env.h"
+#include "platform/thread_stop.h"
 
 namespace platform {
 namespace {
 
 std::mutex g_profile_mu;
 
+// Unique to this write: the process, so that the registration client's
+// writes never meet ours, and a serial number, so that two threads writing
+// the same file each have their own temporary file.
 std::string TempNameBeside(const std::string& path) {
-  return path + ".writing." + std::to_string(GetCurrentProcessId());
+  static std::atomic<unsigned> serial{0};
+  return path + ".writing." + std::to_string(GetCurrentProcessId()) + "." +
+         std::to_string(++serial);
 }
 
 bool Replace(const std::string& temp, const std::string& path) {
@@ -49,6 +56,7 @@ std::optional<std::string> Win32Env::ReadWholeFile(const std::string& path) {
 
 bool Win32Env::WriteWholeFile(const std::string& path,
                               const std::string& bytes) {
+  StopPoint();
   const std::string temp = TempNameBeside(path);
   HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -87,6 +95,7 @@ bool Win32Env::WriteProfileText(const std::string& section,
                                 const std::string& key,
                                 const std::string& value,
                                 const std::string& file) {
+  StopPoint();
   std::lock_guard<std::mutex> lock(g_profile_mu);
   const std::string temp = TempNameBeside(file);
   if (FileExists(file)) {

@@ -7,14 +7,17 @@
 #include <cstdlib>
 
 #include "platform/win32/win32_env.h"
+#include "platform/thread_stop.h"
 
 namespace platform {
 
 unsigned Win32Env::WinExec(const std::string& command_line) {
+  StopPoint();
   return ::WinExec(command_line.c_str(), SW_HIDE);
 }
 
 int Win32Env::System(const std::string& command) {
+  StopPoint();
   // The command's own output must come after ours, not before it.
   std::fflush(stdout);
   return std::system(command.c_str());

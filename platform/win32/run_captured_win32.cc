@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "platform/win32/win32_env.h"
+#include "platform/thread_stop.h"
 
 namespace platform {
 
 int Win32Env::RunCommandCaptured(const std::string& command_line,
                                  std::string* output, int* exit_code,
                                  uint32_t* error) {
+  StopPoint();
   output->clear();
   SECURITY_ATTRIBUTES security = {};
   security.nLength = sizeof security;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/win32/win32_env.h"
+#include "platform/thread_stop.h"
 
 namespace platform {
 
@@ -30,6 +31,7 @@ IconHandle Win32Env::LoadIconResource(int id) {
 }
 
 bool Win32Env::NotifyIcon(uint32_t message, const NotifyIconData& data) {
+  StopPoint();
   NOTIFYICONDATAA nid;
   std::memset(&nid, 0, sizeof nid);
   nid.cbSize = data.cbSize;

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include "platform/thread_stop.h"
+
 namespace platform {
 
 // The elevated relaunch passes the structure size 60, the size of the
@@ -64,7 +66,10 @@ void Win32Env::ExitProcess(int code) {
   ::ExitProcess(static_cast<UINT>(code));
 }
 
-void Win32Env::Sleep(uint32_t ms) { ::Sleep(ms); }
+void Win32Env::Sleep(uint32_t ms) {
+  StopPoint();
+  PauseThisThread(ms);
+}
 
 Env* NewPlatformEnv() { return new Win32Env(); }
 

@@ -1,0 +1,64 @@
+#include "controller/monitor/monitor_thread.h"
+
+#include "controller/config/data_files.h"
+#include "controller/config/router_settings.h"
+#include "controller/service/web_server_control.h"
+#include "controller/shell/brix7_dlg.h"
+#include "platform/thread_stop.h"
+
+namespace {
+
+constexpr unsigned kNoUserPauseMs = 2000;
+constexpr unsigned kRecheckPauseMs = 2000;
+constexpr unsigned kReachablePauseMs = 60000;
+
+void ShowRunning(Cbrix7Dlg& dlg, const std::string& user) {
+  auto lock = dlg.LockState();
+  dlg.SetTrayStatus(dlg.m_hIconRunning, dlg.BuildStatusText(true, user, user));
+}
+
+void WriteReachability(Cbrix7Dlg& dlg, int value) {
+  auto lock = dlg.LockState();
+  WriteReachabilityFile(dlg.env(), dlg.m_appDir, value);
+}
+
+}  // namespace
+
+// StopPoint between the steps: a stop asked for while a step ran ends the
+// pass before the next one, even when that step has no effect of its own.
+void RunMonitorPass(Cbrix7Dlg& dlg) {
+  platform::Env& env = dlg.env();
+  std::string user;
+  if (ReadCurrentUser(env, dlg.m_appDir, user) != 0 || user.empty()) {
+    env.Sleep(kNoUserPauseMs);
+    return;
+  }
+  platform::StopPoint();
+  const int r = dlg.CheckReverseDetection(user);
+  platform::StopPoint();
+  if (r == 0) {
+    ShowRunning(dlg, user);
+    dlg.SaveAddressFile();
+    WriteReachability(dlg, 0);
+    env.WinExec(RegisterCommandLine());
+    env.WinExec(KeepAliveCommandLine());
+    env.Sleep(kReachablePauseMs);
+    return;
+  }
+  WriteReachability(dlg, 1);
+  dlg.RecheckAddresses(user, r != 4);
+  platform::StopPoint();
+  env.Sleep(kRecheckPauseMs);
+  const int r2 = dlg.CheckReverseDetection(user);
+  platform::StopPoint();
+  if (r2 == 0) {
+    ShowRunning(dlg, user);
+    env.WinExec(RegisterCommandLine());
+    env.Sleep(kReachablePauseMs);
+  }
+}
+
+unsigned MonitorThreadProc(void* param) {
+  Cbrix7Dlg& dlg = *static_cast<Cbrix7Dlg*>(param);
+  for (;;) RunMonitorPass(dlg);
+}
