@@ -32,7 +32,7 @@ SRC, BUILD = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 DRIVER = os.path.join(BUILD, "tools", "install_driver")
 INSIDE = "--inside"
 # Short pauses for the controller's sequences.
-PAUSE_SCALE = "0.05"
+PAUSE_SCALE = "0.1"
 RULE = "Apache HTTP Server"
 for proxy in ("http_proxy", "https_proxy", "all_proxy", "HTTP_PROXY",
               "HTTPS_PROXY", "ALL_PROXY"):
@@ -141,6 +141,7 @@ class Install:
     def driver(self, *args, timeout=120):
         return subprocess.run([self.program, self.folder, *map(str, args)],
                               env=self.env, capture_output=True,
+                              stdin=subprocess.DEVNULL,
                               timeout=timeout)
 
     def system(self, command_line):
@@ -349,57 +350,102 @@ def check_pages(inst, base, name):
     return browser
 
 
-def check_state_shown(inst, base, web, router_http, router_https, reach):
-    with open(inst.path("website/pc2/database/rc.txt"), "w") as f:
-        f.write(reach)
-    with open(inst.path("ip"), "w") as f:
-        f.write(f"203.0.113.7:{router_http}\r\n")
+def check_state_shown(inst, base, web, router, reach):
+    """The home page shows what the controller left in the data files."""
+    inst.driver("reachability", reach)
     _, page = Browser().get(f"{base}/pc2/")
     check(cell(page, "web-ports") == f"{web[0]}:{web[1]}" and
-          cell(page, "router-ports") == f"{router_http}:{router_https}" and
-          cell(page, "public-address") == "203.0.113.7" and
+          cell(page, "router-ports") == f"{router[0]}:{router[1]}" and
+          cell(page, "public-address") == "127.0.0.1" and
           cell(page, "reachability") ==
-          ("可以从外网访问" if reach == "0" else "无法从外网访问"),
-          "the home page shows ports, address and reachability")
+          ("可以从外网访问" if reach == 0 else "无法从外网访问"),
+          f"the home page shows ports {web}, {router}, address, reach {reach}")
+
+
+def two_free_ports():
+    first = free_port()
+    second = free_port()
+    while second == first:
+        second = free_port()
+    return first, second
+
+
+def answers_as(base, name):
+    _, answer = Browser().get(f"{base}/pc2/ReverseDetection.php")
+    return answer == name
+
+
+def check_web_server(inst, stranger):
+    ports = two_free_ports()
+    check(inst.driver("configure", *ports).returncode == 0,
+          "ApplyConfiguration for loopback ports")
+    check(inst.driver("start-web-server").returncode == 0 and
+          wait_for(lambda: listening(ports[0])),
+          "StartWebServer starts Apache")
+    base = f"http://127.0.0.1:{ports[0]}"
+    check_php_paths(inst, base)
+    name = "张三"
+    check_pages(inst, base, name)
+    check(answers_as(base, name), "ReverseDetection.php answers the name")
+
+    moved = two_free_ports()
+    while set(moved) & set(ports):
+        moved = two_free_ports()
+    check(inst.driver("apply-new-ports", *moved, 1).returncode == 0,
+          "ApplyNewPorts ran")
+    base = f"http://127.0.0.1:{moved[0]}"
+    check(wait_for(lambda: listening(moved[0]) and listening(moved[1])) and
+          not listening(ports[0]) and not listening(ports[1]),
+          f"ApplyNewPorts moved Apache from {ports} to {moved}")
+    check(answers_as(base, name), "ReverseDetection.php on the new port")
+    check_state_shown(inst, base, moved, moved, 1)
+    check_state_shown(inst, base, moved, moved, 0)
+
+    check(inst.driver("stop-service").returncode == 0 and not inst.apache()
+          and not listening(moved[0]) and not listening(moved[1]),
+          "StopService ends Apache and frees its ports")
+    check(stranger.poll() is None, "a httpd.exe started elsewhere survives")
+
+    # pskill on its own, as the exit and the start clean-up run it.
+    inst.driver("start-web-server")
+    check(wait_for(lambda: listening(moved[0])), "Apache started again")
+    code, _ = inst.system("pskill httpd.exe")
+    check(code == 0 and wait_for(lambda: not inst.apache()) and
+          wait_for(lambda: not listening(moved[0])),
+          "pskill httpd.exe ends this installation's web server")
+    check(stranger.poll() is None, "and not the httpd.exe started elsewhere")
+
+
+def check_firewall_rules(inst):
+    for _ in range(2):
+        inst.driver("add-firewall-rules")
+    time.sleep(0.5)  # the adds run detached
+    rules = inst.rules()
+    check(sorted(r["dir"] for r in rules) == ["in", "out"] and
+          all(r["name"] == RULE and
+              r["program"] == inst.windows + "apache\\bin\\httpd.exe"
+              for r in rules),
+          f"AddFirewallRules twice leaves one rule each way: {rules}")
 
 
 def inside(folder):
     inst = Install(folder)
     check_netsh_and_net(inst)
     check_pulvo_and_upnpc(inst)
-
-    http_port = free_port()
-    https_port = free_port()
-    while https_port == http_port:
-        https_port = free_port()
-    check(inst.driver("configure", http_port, https_port).returncode == 0,
-          "configuration written for loopback ports")
-    check(inst.driver("winexec", "apache\\bin\\httpd.exe").returncode == 0 and
-          wait_for(lambda: listening(http_port)), "apache\\bin\\httpd.exe")
-    base = f"http://127.0.0.1:{http_port}"
-    check_php_paths(inst, base)
-    name = "张三"
-    check_pages(inst, base, name)
-    check_state_shown(inst, base, (http_port, https_port), 12001, https_port,
-                      "0")
-    _, answer = Browser().get(f"{base}/pc2/ReverseDetection.php")
-    check(answer == name, f"ReverseDetection.php answers {answer!r}")
-
-    # pskill ends this installation's processes only.
+    # A program of the same name, started from another folder.
     elsewhere = tempfile.mkdtemp(prefix="bramo-elsewhere-")
     try:
         shutil.copy("/bin/sleep", os.path.join(elsewhere, "httpd.exe"))
         stranger = subprocess.Popen([os.path.join(elsewhere, "httpd.exe"),
                                      "600"], cwd=elsewhere)
-        code, _ = inst.system("pskill httpd.exe")
-        check(code == 0 and wait_for(lambda: not inst.apache()) and
-              wait_for(lambda: not listening(http_port)),
-              "pskill httpd.exe ends the web server")
-        check(stranger.poll() is None, "a httpd.exe started elsewhere lives")
-        stranger.kill()
-        stranger.wait(10)
+        try:
+            check_web_server(inst, stranger)
+        finally:
+            stranger.kill()
+            stranger.wait(10)
     finally:
         shutil.rmtree(elsewhere, ignore_errors=True)
+    check_firewall_rules(inst)
     finish()
 
 
