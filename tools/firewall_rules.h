@@ -11,7 +11,7 @@
 //       [program=<path>] [enable=yes|no]
 // Keywords and the fixed values match without regard to case, as netsh's
 // do; the words arrive already split by the Windows command-line rules,
-// so a quoted value with blanks is one word.
+// so a quoted value with blanks is one word.  Rule names compare exactly.
 #ifndef BRAMO_TOOLS_FIREWALL_RULES_H_
 #define BRAMO_TOOLS_FIREWALL_RULES_H_
 

@@ -8,6 +8,7 @@
 import configparser
 import json
 import os
+import pwd
 import re
 import shutil
 import signal
@@ -384,6 +385,12 @@ def check_web_server(inst, stranger):
           wait_for(lambda: listening(ports[0])),
           "StartWebServer starts Apache")
     base = f"http://127.0.0.1:{ports[0]}"
+    servers = inst.apache()
+    sessions = {os.getsid(p) for p in servers}
+    owners = {os.stat(f"/proc/{p}").st_uid for p in servers}
+    check(len(sessions) == 1 and os.getsid(0) not in sessions and
+          owners == {0, pwd.getpwnam("www-data").pw_uid},
+          "Apache runs in a session of its own, its children as www-data")
     check_php_paths(inst, base)
     name = "张三"
     check_pages(inst, base, name)
