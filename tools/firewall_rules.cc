@@ -19,8 +19,8 @@ namespace {
 // add gives a field it does not name.
 constexpr std::array<const char*, 7> kFields = {
     "name", "dir", "action", "profile", "description", "program", "enable"};
-constexpr std::array<const char*, 7> kDefaults = {"",  "",   "",   "any",
-                                                   "", "",   "yes"};
+constexpr std::array<const char*, 7> kDefaults = {"", "", "",   "any",
+                                                  "", "", "yes"};
 
 using Rule = std::array<std::string, kFields.size()>;
 
@@ -79,7 +79,8 @@ std::optional<Rule> ParseAdd(const std::vector<std::string>& words,
   std::array<bool, kFields.size()> given{};
   for (size_t i = first; i < words.size(); ++i) {
     size_t eq = words[i].find('=');
-    int field = eq == std::string::npos ? -1 : FieldIndex(words[i].substr(0, eq));
+    int field =
+        eq == std::string::npos ? -1 : FieldIndex(words[i].substr(0, eq));
     if (field < 0 || given[field]) {
       *error = "A specified value is not valid: " + words[i] + ".";
       return std::nullopt;
@@ -114,7 +115,8 @@ std::optional<Rule> ParseAdd(const std::vector<std::string>& words,
   return rule;
 }
 
-bool ReplaceFile(const std::string& path, const std::vector<std::string>& lines) {
+bool ReplaceFile(const std::string& path,
+                 const std::vector<std::string>& lines) {
   std::string temp = path + ".XXXXXX";
   int fd = mkstemp(temp.data());
   if (fd < 0) return false;
@@ -164,10 +166,9 @@ std::vector<std::string> ReadRuleLines(const std::string& rules_path) {
 
 NetshOutcome RunNetsh(const std::vector<std::string>& words,
                       const std::string& rules_path) {
-  const bool firewall_rule = words.size() >= 4 &&
-                             Same(words[0], "advfirewall") &&
-                             Same(words[1], "firewall") &&
-                             Same(words[3], "rule");
+  const bool firewall_rule =
+      words.size() >= 4 && Same(words[0], "advfirewall") &&
+      Same(words[1], "firewall") && Same(words[3], "rule");
   const bool add = firewall_rule && Same(words[2], "add");
   const bool remove = firewall_rule && Same(words[2], "delete");
   if (!add && !remove) return UnknownCommand(words);

@@ -32,8 +32,8 @@ int main(int argc, char** argv) {
   const std::string server = (bin / "debian" / "httpd.exe").string();
   const std::string root = bin.parent_path().string();
   const std::string conf = root + "/conf/httpd.conf";
-  std::vector<std::string> words = {"httpd.exe", "-d", root, "-f", conf,
-                                    "-DFOREGROUND"};
+  std::vector<std::string> words = {"httpd.exe", "-d", root,
+                                    "-f",        conf, "-DFOREGROUND"};
   words.insert(words.end(), argv + 1, argv + argc);
   std::vector<char*> args;
   for (std::string& w : words) args.push_back(w.data());

@@ -39,14 +39,15 @@ namespace {
 constexpr char kLoopback[] = "127.0.0.1";
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: install_driver <folder> configure <http> <https>\n"
-               "       install_driver <folder> start-web-server|stop-service|"
-               "add-firewall-rules\n"
-               "       install_driver <folder> apply-new-ports <http> <https> "
-               "<mode>\n"
-               "       install_driver <folder> reachability <0|1>\n"
-               "       install_driver <folder> system|winexec <command line>\n");
+  std::fprintf(
+      stderr,
+      "usage: install_driver <folder> configure <http> <https>\n"
+      "       install_driver <folder> start-web-server|stop-service|"
+      "add-firewall-rules\n"
+      "       install_driver <folder> apply-new-ports <http> <https> "
+      "<mode>\n"
+      "       install_driver <folder> reachability <0|1>\n"
+      "       install_driver <folder> system|winexec <command line>\n");
   return 2;
 }
 
