@@ -79,11 +79,30 @@ def check_layout(folder):
     check(len(urls) >= 2 and all(u.startswith("http://") for u in urls),
           f"sablo.ini lookup services {urls}")
     mac = ini.get("mac", "mac.address", fallback="")
-    known = {open(f"/sys/class/net/{i}/address").read().strip().upper()
-             .replace(":", "-") for i in os.listdir("/sys/class/net")
-             if i != "lo"}
-    check(re.fullmatch(r"([0-9A-F]{2}-){5}[0-9A-F]{2}", mac) is not None
-          and mac in known, f"sablo.ini MAC address {mac!r} of an interface")
+    real, others = interface_macs()
+    check(mac == real[0] if real else mac in others,
+          f"sablo.ini: the MAC address of the first real interface {mac}")
+
+
+def interface_macs():
+    """By interface index, the MAC addresses (Windows form) of the Ethernet
+    devices that are not virtual, and those of every other interface."""
+    net = "/sys/class/net"
+
+    def read(i, what):
+        with open(f"{net}/{i}/{what}") as f:
+            return f.read().strip()
+
+    real, others = [], set()
+    for i in sorted(os.listdir(net), key=lambda i: int(read(i, "ifindex"))):
+        mac = read(i, "address").upper().replace(":", "-")
+        if read(i, "type") != "1" or mac == "00-00-00-00-00-00":
+            continue
+        if "/virtual/" in os.path.realpath(f"{net}/{i}"):
+            others.add(mac)
+        else:
+            real.append(mac)
+    return real, others
 
 
 def leftovers(folder):
