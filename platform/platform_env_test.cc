@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -15,6 +16,8 @@
 #include <thread>
 
 #include "platform/env.h"
+#include "platform/thread_stop.h"
+#include "testing/concurrent_writes.h"
 #include "testing/temp_folder.h"
 
 namespace platform {
@@ -58,6 +61,51 @@ class PlatformEnvTest : public ::testing::Test {
  protected:
   std::unique_ptr<Env> env_{NewPlatformEnv()};
 };
+
+TEST_F(PlatformEnvTest, TwoThreadsWritingOneFileLoseNoWrite) {
+  TempFolder dir;
+  const int rounds = 200;
+  EXPECT_EQ(testing_support::WriteFromTwoThreads(
+                *env_, dir.windows_path() + "ip", rounds),
+            0);
+  const std::string last = dir.Read("ip");
+  EXPECT_TRUE(last == testing_support::WriterText(0, rounds - 1) ||
+              last == testing_support::WriterText(1, rounds - 1));
+}
+
+TEST_F(PlatformEnvTest, AStoppedThreadsPauseEndsAtOnceAndItDoesNothingMore) {
+  TempFolder dir;
+  const std::string file = dir.windows_path() + "rc.txt";
+  HttpCancel stop;
+  std::atomic<bool> pausing{false};
+  int stoppedAt = 0;
+  std::thread worker([&] {
+    ThreadStopScope scope(&stop);
+    try {
+      pausing = true;
+      env_->Sleep(60000);
+      stoppedAt = 1;
+      env_->WriteWholeFile(file, "1");
+      stoppedAt = 2;
+    } catch (const ThreadStopped&) {
+      stoppedAt += 10;
+    }
+  });
+  while (!pausing) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const auto start = std::chrono::steady_clock::now();
+  stop.Cancel();
+  worker.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start,
+            std::chrono::milliseconds(100));
+  EXPECT_EQ(stoppedAt, 10);  // the pause threw; nothing after it ran
+  EXPECT_FALSE(dir.Exists("rc.txt"));
+  // A thread without a stop token pauses as before.
+  const auto pause = std::chrono::steady_clock::now();
+  env_->Sleep(20);
+  EXPECT_GE(std::chrono::steady_clock::now() - pause,
+            std::chrono::milliseconds(19));
+}
 
 TEST_F(PlatformEnvTest, ModulePathIsThisProgramsFullWindowsPath) {
   std::string path = env_->ModulePath(260);

@@ -5,6 +5,11 @@
 //   fetch_check ip <url> [timeout_ms]      FetchExternalIp
 //   fetch_check cancel <url> <after_ms>    FetchUrlText, cancelled from
 //                                          another thread after <after_ms>
+//   fetch_check cancel-returns <url> <after_ms>
+//                                          the same, but only the Cancel
+//                                          call itself is timed, and the
+//                                          program ends without waiting
+//                                          for the fetch
 // Prints "result=<code> size=<bytes> ms=<milliseconds>", a line end, then
 // the text as it came.  For cancel, ms counts from the cancel to the end
 // of the call.
@@ -63,6 +68,18 @@ int main(int argc, char** argv) {
     cancel.Cancel();
     fetch.join();
     took = done - cancelled;
+  } else if (mode == "cancel-returns") {
+    // Where the platform cannot end the call (Wine's WinINet), the cancel
+    // must still not wait for it.
+    options.cancel = &cancel;
+    std::thread fetch([&] { FetchUrlText(*env, url, text, options); });
+    fetch.detach();
+    env->Sleep(ms);
+    const double start = NowMs();
+    cancel.Cancel();
+    std::printf("result=-1 size=0 ms=%.0f\n", NowMs() - start);
+    std::fflush(stdout);
+    std::_Exit(0);
   } else {
     return Usage();
   }

@@ -36,13 +36,13 @@ void FakeEnv::Record(const std::string& line) {
   trace_grew_.notify_all();
 }
 
-bool FakeEnv::AwaitTrace(const std::string& line, uint32_t timeout_ms) {
+bool FakeEnv::AwaitTrace(const std::string& line, size_t times,
+                         uint32_t timeout_ms) {
   std::unique_lock<std::mutex> lock(mu_);
   return trace_grew_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
-    for (const std::string& seen : trace_) {
-      if (seen == line) return true;
-    }
-    return false;
+    size_t seen = 0;
+    for (const std::string& recorded : trace_) seen += recorded == line;
+    return seen >= times;
   });
 }
 

@@ -117,9 +117,10 @@ class FakeEnv : public Env {
   static constexpr uint32_t kHeldMs = 10000;
 
   // ---- What happened -----------------------------------------------------
-  // Waits until `line` is in the trace; false after `timeout_ms` of real
-  // time without it.
-  bool AwaitTrace(const std::string& line, uint32_t timeout_ms = kHeldMs);
+  // Waits until `line` is in the trace `times` times; false after
+  // `timeout_ms` of real time without that.
+  bool AwaitTrace(const std::string& line, size_t times = 1,
+                  uint32_t timeout_ms = kHeldMs);
   std::vector<std::string> trace() const;
   void ClearTrace();
   // The trace lines that begin with `prefix`.

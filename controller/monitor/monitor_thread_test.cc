@@ -1,0 +1,294 @@
+#include "controller/monitor/monitor_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <thread>
+
+#include "controller/monitor/status_text.h"
+#include "controller/service/web_server_control.h"
+#include "controller/shell/brix7_dlg.h"
+#include "controller/shell/gbk_text.h"
+#include "framework/win_thread.h"
+#include "platform/fake/fake_env.h"
+#include "testing/temp_folder.h"
+
+namespace {
+
+using platform::FakeEnv;
+using platform::HttpResult;
+using testing_support::TempFolder;
+using Trace = std::vector<std::string>;
+
+const char kReverseUrl[] = "http://58.1.2.3:12345/pc2/ReverseDetection.php";
+const char kLookup[] = "http://a.lookup.test/";
+const std::string kGetReverse =
+    std::string("http get ") + kReverseUrl + " agent=DadoRE/1.0";
+const std::string kGetLookup =
+    std::string("http get ") + kLookup + " agent=DadoRE/1.0";
+const std::string kNorvik =
+    "exec norvik.exe http://reg.bramo.example/regist/regist.php 0";
+const std::string kPulvo =
+    "exec pulvo.exe http://reg.bramo.example/regist/regist.php";
+
+// A registered installation ("bob") behind a router: LAN 192.168.1.20,
+// web server on 80/443, public 58.1.2.3, router ports 12345/13579.
+class MonitorPassTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir.Write("website/pc2/database/current_user", "bob");
+    ASSERT_TRUE(dlg.Create());
+    dlg.m_appDir = dir.windows_path();
+    dlg.m_localIp = "192.168.1.20";
+    dlg.m_externalIp = "58.1.2.3";
+    dlg.m_routerHttpPort = 12345;
+    dlg.m_routerHttpsPort = 13579;
+    dlg.m_urls = {kLookup};
+    Answer(kLookup, "58.1.2.3");
+    env.ClearTrace();
+  }
+  void Answer(const std::string& url, const std::string& body) {
+    env.http_answers[url] = {HttpResult::kOk, 200, body};
+  }
+  std::string Tray(const char* role, const std::string& text) const {
+    return std::string("tray modify ") + role + " \"" +
+           platform::TraceText(CutGbk(text, 127)) + "\"";
+  }
+  std::string Write(const std::string& relative) const {
+    return "write " + dlg.m_appDir + relative;
+  }
+  std::string Running() { return dlg.BuildStatusText(true, "bob", "bob"); }
+  std::string Unreachable() { return dlg.BuildStatusText(false, "bob", ""); }
+  // The trace without the writes of the settings file.
+  Trace Effects() const {
+    Trace effects;
+    for (const std::string& line : env.trace()) {
+      if (line.find("sablo.ini") == std::string::npos) {
+        effects.push_back(line);
+      }
+    }
+    return effects;
+  }
+
+  TempFolder dir;
+  FakeEnv env;
+  Cbrix7Dlg dlg{&env};
+};
+
+TEST_F(MonitorPassTest, WithoutAUserItOnlyWaits) {
+  for (const char* content : {"", " \r\n", static_cast<const char*>(nullptr)}) {
+    if (content == nullptr) {
+      std::remove((dir.path() + "website/pc2/database/current_user").c_str());
+    } else {
+      dir.Write("website/pc2/database/current_user", content);
+    }
+    env.ClearTrace();
+    RunMonitorPass(dlg);
+    EXPECT_EQ(env.trace(), (Trace{"sleep 2000"}));
+  }
+  EXPECT_FALSE(dir.Exists("website/pc2/database/rc.txt"));
+}
+
+TEST_F(MonitorPassTest, AReachableServerIsReportedAndRegistered) {
+  Answer(kReverseUrl, "bob");
+  RunMonitorPass(dlg);
+  EXPECT_EQ(env.trace(),
+            (Trace{kGetReverse, Tray("running", Running()),
+                   Tray("running", Running()), Write("\\ip"),
+                   Write("website\\pc2\\database\\rc.txt"), kNorvik, kPulvo,
+                   "sleep 60000"}));
+  EXPECT_EQ(dir.Read("ip"), "58.1.2.3:12345\r\n");
+  EXPECT_EQ(dir.Read("website/pc2/database/rc.txt"), "0");
+}
+
+TEST_F(MonitorPassTest, UnreachableTwiceStartsNothingAndDoesNotWait) {
+  RunMonitorPass(dlg);
+  // The recheck finds both addresses unchanged and asks for the mappings
+  // again.
+  EXPECT_EQ(Effects(),
+            (Trace{kGetReverse, Tray("warning", Unreachable()),
+                   Write("website\\pc2\\database\\rc.txt"), kGetLookup,
+                   "local ip 192.168.1.20",
+                   "exec upnpc.exe -a 192.168.1.20 80 12345 tcp", "sleep 2000",
+                   "exec upnpc.exe -a 192.168.1.20 443 13579 tcp",
+                   "sleep 2000", Write("website\\pc2\\database\\https_port"),
+                   Write("\\ip"), "sleep 2000", kGetReverse,
+                   Tray("warning", Unreachable())}));
+  EXPECT_EQ(dir.Read("website/pc2/database/rc.txt"), "1");
+}
+
+TEST_F(MonitorPassTest, AnotherInstallationAnsweringMovesTheRouterPorts) {
+  Answer(kReverseUrl, "alice");
+  env.rand_values = {1111, 2222};
+  RunMonitorPass(dlg);
+  EXPECT_EQ(dir.Read("website/pc2/database/rc.txt"), "1");
+  EXPECT_EQ(dlg.m_routerHttpPort, 11111);
+  EXPECT_EQ(dlg.m_routerHttpsPort, 12222);
+  EXPECT_EQ(env.TraceStartingWith("exec "),
+            (Trace{"exec upnpc.exe -a 192.168.1.20 80 11111 tcp",
+                   "exec upnpc.exe -a 192.168.1.20 443 12222 tcp",
+                   "exec upnpc.exe -d 12345 tcp",
+                   "exec upnpc.exe -d 13579 tcp"}));
+  // The second check asks under the new port, and no pause follows it.
+  const Trace trace = env.trace();
+  EXPECT_EQ(trace[trace.size() - 2],
+            "http get http://58.1.2.3:11111/pc2/ReverseDetection.php "
+            "agent=DadoRE/1.0");
+  EXPECT_EQ(trace.back().rfind("tray modify warning", 0), 0u);
+}
+
+TEST_F(MonitorPassTest, ReachableOnlyAtTheSecondCheckRegistersWithoutPulvo) {
+  // The public address moved: the old one does not answer, the recheck
+  // finds the new one, and the second check reaches the server there.
+  dlg.m_externalIp = "58.9.9.9";
+  Answer(kReverseUrl, "bob");
+  RunMonitorPass(dlg);
+  const Trace trace = env.trace();
+  ASSERT_GE(trace.size(), 5u);
+  EXPECT_EQ(Trace(trace.end() - 5, trace.end()),
+            (Trace{kGetReverse, Tray("running", Running()),
+                   Tray("running", Running()), kNorvik, "sleep 60000"}));
+  EXPECT_TRUE(env.TraceStartingWith(kPulvo).empty());
+  EXPECT_EQ(dir.Read("website/pc2/database/rc.txt"), "1");
+}
+
+// The monitor as a thread, stopped in the middle of a pass.
+class MonitorStopTest : public MonitorPassTest {
+ protected:
+  // Stops the service once `line` is in the trace; the stop itself must
+  // take less than 100 ms, and after it only the stop's own steps run.
+  void StopWhenTraced(const std::string& line) {
+    StartMonitorThread(&dlg);
+    ASSERT_TRUE(env.AwaitTrace(line));
+    const Trace before = env.trace();
+    ASSERT_EQ(before.back(), line);
+    const auto start = std::chrono::steady_clock::now();
+    dlg.m_pMonitorThread->stop_token()->Cancel();
+    dlg.SetTrayStatus(dlg.m_hIconIdle, "stopping");
+    StopMonitorThread(&dlg);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::milliseconds(100));
+    EXPECT_EQ(dlg.m_pMonitorThread, nullptr);
+    // The thread is gone: nothing of it can follow.
+    StopService(&dlg);
+    Trace after = env.trace();
+    after.erase(after.begin(), after.begin() + before.size());
+    EXPECT_EQ(after.front(), "tray modify idle \"stopping\"");
+    for (const std::string& step : after) {
+      EXPECT_TRUE(step.rfind("tray modify idle", 0) == 0 ||
+                  step.rfind("exec apache\\bin\\pv", 0) == 0 ||
+                  step.rfind("exec pskill", 0) == 0 ||
+                  step.rfind("sleep", 0) == 0)
+          << step;
+    }
+  }
+};
+
+TEST_F(MonitorStopTest, DuringTheMinutesWait) {
+  Answer(kReverseUrl, "bob");
+  env.held_pauses = {60000};
+  StopWhenTraced("sleep 60000");
+  EXPECT_EQ(env.TraceStartingWith(kNorvik).size(), 1u);
+}
+
+TEST_F(MonitorStopTest, DuringAFetchThatNeverAnswers) {
+  env.http_answers[kReverseUrl].hangs = true;
+  StopWhenTraced(kGetReverse);
+  EXPECT_FALSE(dir.Exists("website/pc2/database/rc.txt"));
+}
+
+TEST_F(MonitorStopTest, DuringARecheck) {
+  env.http_answers[kLookup].hangs = true;
+  StopWhenTraced(kGetLookup);
+  EXPECT_TRUE(env.TraceStartingWith("exec upnpc").empty());
+}
+
+TEST_F(MonitorStopTest, TheStoppingTooltipIsNeverReplacedByTheMonitor) {
+  // The monitor passes as fast as it can; the stop's texts come last.
+  Answer(kReverseUrl, "bob");
+  StartMonitorThread(&dlg);
+  ASSERT_TRUE(env.AwaitTrace("sleep 60000", 20));
+  StopService(&dlg);
+  const Trace trays = env.TraceStartingWith("tray modify");
+  ASSERT_GE(trays.size(), 2u);
+  EXPECT_EQ(trays[trays.size() - 2],
+            "tray modify idle \"正在停止Bramo网络服务...\"");
+}
+
+// Both threads at once: the monitor's passes against a scripted fake while
+// the user-interface thread changes ports, addresses and tooltips.  Run
+// under ThreadSanitizer by the tsan preset.
+TEST(MonitorConcurrencyTest, BothThreadsChangeTheSharedStateSafely) {
+  TempFolder dir;
+  dir.Write("website/pc2/database/current_user", "bob");
+  FakeEnv env;
+  Cbrix7Dlg dlg{&env};
+  ASSERT_TRUE(dlg.Create());
+  struct Values {
+    std::string localIp, externalIp;
+    int http, https, routerHttp, routerHttps;
+  };
+  // A is reachable; B does not answer, so its passes repair, and the
+  // recheck puts the lookup's address back.
+  const Values a{"192.168.1.20", "58.1.2.3", 80, 443, 12345, 13579};
+  const Values b{"192.168.1.30", "58.4.5.6", 10080, 10443, 12000, 13000};
+  env.local_ip = a.localIp;
+  env.http_answers[kReverseUrl] = {HttpResult::kOk, 200, "bob"};
+  env.http_answers["http://58.1.2.3:12000/pc2/ReverseDetection.php"] = {
+      HttpResult::kOk, 200, "bob"};
+  env.http_answers[kLookup] = {HttpResult::kOk, 200, a.externalIp};
+  auto set = [&](const Values& v) {
+    auto lock = dlg.LockState();
+    dlg.m_localIp = v.localIp;
+    dlg.m_externalIp = v.externalIp;
+    dlg.m_httpPort = v.http;
+    dlg.m_httpsPort = v.https;
+    dlg.m_routerHttpPort = v.routerHttp;
+    dlg.m_routerHttpsPort = v.routerHttps;
+  };
+  dlg.m_appDir = dir.windows_path();
+  dlg.m_urls = {kLookup};
+  set(a);
+
+  // A few thousand changes, and on until the monitor has made some passes
+  // of both kinds meanwhile.
+  auto passesSeen = [&] {
+    return std::min(env.TraceStartingWith(kNorvik).size(),
+                    env.TraceStartingWith("sleep 2000").size());
+  };
+  StartMonitorThread(&dlg);
+  for (int i = 0; i < 3000 || (i < 1000000 && (i % 1000 || passesSeen() < 20));
+       ++i) {
+    set(i % 2 ? a : b);
+    dlg.SetTrayStatus(dlg.m_hIconIdle, i % 2 ? "main A" : "main B");
+  }
+  StopMonitorThread(&dlg);
+
+  // Every text the monitor can show: each field from one of the two
+  // value sets, as the threads mix them.
+  std::set<std::string> whole = {"main A", "main B"};
+  for (int bits = 0; bits < 64; ++bits) {
+    auto pick = [&](int bit) { return (bits >> bit & 1) ? b : a; };
+    StatusFields fields{pick(0).localIp,    pick(1).http,
+                        pick(2).https,      pick(3).externalIp,
+                        pick(4).routerHttp, pick(5).routerHttps};
+    for (bool mode : {true, false}) {
+      whole.insert(platform::TraceText(
+          CutGbk(BuildStatusText(mode, "bob", mode ? "bob" : "", fields),
+                 127)));
+    }
+  }
+  size_t monitorTexts = 0;
+  for (const std::string& line : env.TraceStartingWith("tray modify ")) {
+    const size_t quote = line.find('"');
+    const std::string tip = line.substr(quote + 1, line.size() - quote - 2);
+    EXPECT_EQ(whole.count(tip), 1u) << line;
+    monitorTexts += tip.rfind("main ", 0) != 0;
+  }
+  EXPECT_GT(monitorTexts, 0u);
+  EXPECT_GT(env.TraceStartingWith(kNorvik).size(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,217 @@
+#include "controller/service/web_server_control.h"
+
+#include <gtest/gtest.h>
+
+#include "controller/shell/brix7_dlg.h"
+#include "framework/win_thread.h"
+#include "platform/fake/fake_env.h"
+#include "testing/temp_folder.h"
+
+namespace {
+
+using platform::FakeEnv;
+using testing_support::TempFolder;
+using Trace = std::vector<std::string>;
+
+const std::string kPv = "exec apache\\bin\\pv -f -k httpd.exe -q";
+const std::string kPskillHttpd = "exec pskill httpd.exe";
+const std::string kStartHttpd = "exec apache\\bin\\httpd.exe";
+// The web server killed and started again, with its pauses.
+const Trace kRestart = {kPv,          "sleep 10000", kPskillHttpd,
+                        "sleep 2000", kStartHttpd,   "sleep 2000"};
+const std::string kNorvik =
+    "exec norvik.exe http://reg.bramo.example/regist/regist.php 0";
+
+Trace Join(std::initializer_list<Trace> parts) {
+  Trace all;
+  for (const Trace& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+// An installation behind a router: LAN 192.168.1.20, web server on
+// 80/443, public 58.1.2.3, router ports 12345/13579, automatic mode.
+class WebServerControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir.Write("website/pc2/database/.keep", "");
+    dir.Write("apache/conf/httpd.conf", "Listen 80  #HTTP#\r\n");
+    dir.Write("php/php.ini", "[PHP]\r\n");
+    ASSERT_TRUE(dlg.Create());
+    dlg.m_appDir = dir.windows_path();
+    dlg.m_localIp = "192.168.1.20";
+    dlg.m_externalIp = "58.1.2.3";
+    dlg.m_routerHttpPort = 12345;
+    dlg.m_routerHttpsPort = 13579;
+    env.ClearTrace();
+  }
+  // The commands and pauses of the trace, in order.
+  Trace Steps() const {
+    Trace steps;
+    for (const std::string& line : env.trace()) {
+      if (line.rfind("exec ", 0) == 0 || line.rfind("sleep ", 0) == 0 ||
+          line.rfind("tray ", 0) == 0) {
+        steps.push_back(line);
+      }
+    }
+    return steps;
+  }
+  std::string Setting(const std::string& section, const std::string& key) {
+    return env.GetProfileText(section, key, "(none)", 64,
+                              dlg.m_appDir + "sablo.ini");
+  }
+
+  TempFolder dir;
+  FakeEnv env;
+  Cbrix7Dlg dlg{&env};
+};
+
+TEST_F(WebServerControlTest, StartWebServerKillsThenStarts) {
+  EXPECT_EQ(StartWebServer(env), 0);
+  EXPECT_EQ(env.trace(), kRestart);
+  EXPECT_EQ(env.now_ms(), 14000u);
+}
+
+TEST_F(WebServerControlTest, StopServiceWithoutAMonitorRunsEveryStep) {
+  EXPECT_EQ(StopService(&dlg), 0);
+  EXPECT_EQ(env.trace(),
+            (Trace{"tray modify idle \"正在停止Bramo网络服务...\"", kPv,
+                   "sleep 10000", kPskillHttpd, "sleep 2000",
+                   "exec pskill norvik", "exec pskill pulvo",
+                   "exec pskill curl",
+                   "tray modify idle \"Bramo停止提供网络服务!\""}));
+  EXPECT_EQ(dlg.m_pMonitorThread, nullptr);
+}
+
+TEST_F(WebServerControlTest, StartServiceWithoutAUserStillStartsTheMonitor) {
+  env.held_pauses = {2000};  // the monitor's poll for a user holds
+  EXPECT_EQ(StartService(&dlg), 0);
+  ASSERT_NE(dlg.m_pMonitorThread, nullptr);
+  EXPECT_EQ(dlg.m_httpOptions.cancel, dlg.m_pMonitorThread->stop_token());
+  EXPECT_TRUE(dlg.m_serviceRunning);
+  // The monitor's first pass finds no user and pauses (after the two
+  // pauses of 2000 ms of the start).
+  ASSERT_TRUE(env.AwaitTrace("sleep 2000", 3));
+  StopMonitorThread(&dlg);
+  EXPECT_EQ(dlg.m_httpOptions.cancel, nullptr);
+  const std::string unregistered =
+      "tray modify unregistered \"Bramo未注册\\n请注册，享受Bramo带来的方便"
+      "与快捷！\\n\"";
+  EXPECT_EQ(Steps(),
+            Join({{"tray modify idle \"Bramo启动中...\""},
+                  kRestart,
+                  {unregistered, "sleep 2000"}}));
+}
+
+TEST_F(WebServerControlTest, StartServiceWithAUserShowsNoUnregisteredText) {
+  dir.Write("website/pc2/database/current_user", "bob");
+  env.held_pauses = {2000};  // the repairing pass's pause holds
+  StartService(&dlg);
+  ASSERT_TRUE(env.AwaitTrace("sleep 2000", 3));
+  StopMonitorThread(&dlg);
+  EXPECT_TRUE(env.TraceStartingWith("tray modify unregistered").empty());
+  const Trace trace = env.trace();
+  EXPECT_EQ(Trace(trace.begin(), trace.begin() + 7),
+            Join({{"tray modify idle \"Bramo启动中...\""}, kRestart}));
+}
+
+TEST_F(WebServerControlTest, ApplyNewPortsRunsItsThirteenSteps) {
+  // Manual mode, HTTP router port 12345 -> 10090.
+  env.port_owners = {{10090, 4242}};
+  env.processes = {{4242, std::string("other.exe")}};
+  EXPECT_EQ(ApplyNewPorts(&dlg, 10090, 13579, 1), 0);
+  EXPECT_EQ(
+      Steps(),
+      Join({{"tray modify idle \"Bramo重启中...\\n更换端口，Bramo需要重启\\n\""},
+            {kPv, "sleep 10000", kPskillHttpd, "sleep 2000"},
+            {"sleep 1000"},  // FreePorts: the holder of 10090 ended
+            kRestart,
+            {"exec upnpc.exe -d 12345 tcp", "sleep 1000",
+             "exec upnpc.exe -a 192.168.1.20 10090 10090 tcp", "sleep 2000",
+             "exec upnpc.exe -a 192.168.1.20 13579 13579 tcp", "sleep 2000",
+             kNorvik, "sleep 2000", "tray modify running \"Bramo运行中...\""}}));
+  EXPECT_EQ(env.TraceStartingWith("terminate"), (Trace{"terminate 4242"}));
+  EXPECT_TRUE(dlg.m_manualMode);
+  EXPECT_EQ(dlg.m_httpPort, 10090);
+  EXPECT_EQ(dlg.m_httpsPort, 13579);
+  EXPECT_EQ(Setting("upnp", "upnp.http.port"), "10090");
+  EXPECT_EQ(Setting("apache", "apache.http.port"), "10090");
+  EXPECT_EQ(Setting("pattern", "pattern.type"), "1");
+  EXPECT_EQ(dir.Read("website/pc2/database/local_port"), "10090:13579");
+  EXPECT_EQ(dir.Read("ip"), "58.1.2.3:10090\r\n");
+  EXPECT_NE(dir.Read("apache/conf/httpd.conf").find("Listen 10090  #HTTP#"),
+            std::string::npos);
+}
+
+TEST_F(WebServerControlTest, ApplyNewPortsWithOnlyTheModeChangedUnmapsNothing) {
+  dlg.m_manualMode = true;
+  dlg.m_httpPort = 12345;
+  dlg.m_httpsPort = 13579;
+  ApplyNewPorts(&dlg, 12345, 13579, 0);
+  EXPECT_TRUE(env.TraceStartingWith("exec upnpc.exe -d").empty());
+  EXPECT_FALSE(dlg.m_manualMode);
+  EXPECT_EQ(dlg.m_httpPort, 80);
+  EXPECT_EQ(dlg.m_httpsPort, 443);
+  EXPECT_EQ(dir.Read("website/pc2/database/local_port"), "80:443");
+  EXPECT_EQ(Setting("pattern", "pattern.type"), "0");
+  EXPECT_EQ(env.TraceStartingWith("exec upnpc.exe -a"),
+            (Trace{"exec upnpc.exe -a 192.168.1.20 80 12345 tcp",
+                   "exec upnpc.exe -a 192.168.1.20 443 13579 tcp"}));
+}
+
+TEST_F(WebServerControlTest, SwappedRouterPortsAreUnmappedBeforeTheNewMaps) {
+  ApplyNewPorts(&dlg, 13579, 12345, 0);
+  Trace upnp = env.TraceStartingWith("exec upnpc.exe");
+  EXPECT_EQ(upnp, (Trace{"exec upnpc.exe -d 12345 tcp",
+                         "exec upnpc.exe -d 13579 tcp",
+                         "exec upnpc.exe -a 192.168.1.20 80 13579 tcp",
+                         "exec upnpc.exe -a 192.168.1.20 443 12345 tcp"}));
+  EXPECT_EQ(dir.Read("ip"), "58.1.2.3:13579\r\n");
+  EXPECT_EQ(Setting("upnp", "upnp.https.port"), "12345");
+}
+
+TEST_F(WebServerControlTest, ShutdownForExitKillsWithPvOnlyAndUnmapsBoth) {
+  // A machine that holds its public address: nothing was mapped, yet both
+  // ports are unmapped.
+  dlg.m_routerHttpPort = 80;
+  dlg.m_routerHttpsPort = 443;
+  EXPECT_EQ(ShutdownForExit(&dlg), 0);
+  EXPECT_EQ(env.trace(),
+            (Trace{kPv, "exec pskill norvik", "exec pskill pulvo",
+                   "exec pskill curl", "exec upnpc.exe -d 80 tcp",
+                   "sleep 1000", "exec upnpc.exe -d 443 tcp", "sleep 1000"}));
+}
+
+TEST_F(WebServerControlTest, FirewallRulesAreReplacedNotAddedTo) {
+  AddFirewallRules(env, "C:\\Bramo\\");
+  AddFirewallRules(env, "C:\\Bramo\\");
+  const std::string rule =
+      "netsh advfirewall firewall add rule name=\"Apache HTTP Server\" "
+      "dir=%s action=allow profile=any description=\"Sablo Box In Windows\" "
+      "program=\"C:\\Bramo\\apache\\bin\\httpd.exe\" enable=yes";
+  auto with = [&](const std::string& dir) {
+    std::string line = "exec " + rule;
+    line.replace(line.find("%s"), 2, dir);
+    return line;
+  };
+  const Trace once = {
+      "exec netsh.exe advfirewall firewall delete rule name=\"Apache HTTP "
+      "Server\"",
+      "sleep 2000", with("in "), with("out"), "sleep 2000"};
+  EXPECT_EQ(env.trace(), Join({once, once}));
+}
+
+TEST_F(WebServerControlTest, AFirewallRuleThatDoesNotFitIsNotRun) {
+  AddFirewallRules(env, "C:\\" + std::string(1000, 'x') + "\\");
+  EXPECT_EQ(env.TraceStartingWith("exec netsh advfirewall").size(), 0u);
+  EXPECT_EQ(env.TraceStartingWith("exec netsh.exe").size(), 1u);
+}
+
+TEST(RegistrationTest, CommandLinesCarryTheRegistrationUrl) {
+  EXPECT_EQ(RegistrationUrl(), "http://reg.bramo.example/regist/regist.php");
+  EXPECT_EQ(RegisterCommandLine(),
+            "norvik.exe http://reg.bramo.example/regist/regist.php 0");
+  EXPECT_EQ(KeepAliveCommandLine(),
+            "pulvo.exe http://reg.bramo.example/regist/regist.php");
+}
+
+}  // namespace
