@@ -8,6 +8,9 @@
 //       the mode and ports saved, then ApplyConfiguration
 //   start-web-server           StartWebServer
 //   stop-service               StopService (no monitor thread runs)
+//   run-service <ms>           StartService, which starts the web server
+//                              and the monitor thread; <ms> later
+//                              StopService
 //   apply-new-ports <http port> <https port> <mode>
 //                              ApplyNewPorts, mode 1 manual, 0 automatic
 //   add-firewall-rules         AddFirewallRules
@@ -26,6 +29,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "controller/config/data_files.h"
 #include "controller/config/settings_file.h"
@@ -103,6 +107,13 @@ int RunStep(Cbrix7Dlg& dlg, int argc, char** argv) {
   }
   LoadState(dlg);
   if (argc == 3 && step == "stop-service") return StopService(&dlg);
+  if (argc == 4 && step == "run-service") {
+    StartService(&dlg);
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(argv[3])));
+    StopService(&dlg);
+    dlg.m_serviceRunning = false;
+    return 0;
+  }
   if (argc == 6 && step == "apply-new-ports") {
     return ApplyNewPorts(&dlg, std::atoi(argv[3]), std::atoi(argv[4]),
                          std::atoi(argv[5]));

@@ -35,6 +35,7 @@ INSIDE = "--inside"
 # Short pauses for the controller's sequences.
 PAUSE_SCALE = "0.1"
 RULE = "Apache HTTP Server"
+REGISTRATION_URL = "http://reg.bramo.example/regist/regist.php"
 for proxy in ("http_proxy", "https_proxy", "all_proxy", "HTTP_PROXY",
               "HTTPS_PROXY", "ALL_PROXY"):
     os.environ.pop(proxy, None)
@@ -105,15 +106,16 @@ def interface_macs():
     return real, others
 
 
-def leftovers(folder):
-    """Processes whose program lies in the test's folders: ours alone."""
+def leftovers(folder, program=""):
+    """Processes whose program lies in the test's folder (ours alone), and
+    whose name ends in `program`."""
     found = []
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
             exe = os.readlink(f"/proc/{pid}/exe")
         except OSError:
             continue
-        if exe.startswith(folder + "/"):
+        if exe.startswith(folder + "/") and exe.endswith(program):
             found.append(int(pid))
     return found
 
@@ -178,8 +180,7 @@ class Install:
             return []
 
     def apache(self):
-        return [p for p in leftovers(self.folder)
-                if os.readlink(f"/proc/{p}/exe").endswith("/httpd.exe")]
+        return leftovers(self.folder, "/httpd.exe")
 
 
 def listening(port):
@@ -426,12 +427,12 @@ def check_web_server(inst, stranger):
           f"ApplyNewPorts moved Apache from {ports} to {moved}")
     check(answers_as(base, name), "ReverseDetection.php on the new port")
     check_state_shown(inst, base, moved, moved, 1)
-    check_state_shown(inst, base, moved, moved, 0)
 
     check(inst.driver("stop-service").returncode == 0 and not inst.apache()
           and not listening(moved[0]) and not listening(moved[1]),
           "StopService ends Apache and frees its ports")
     check(stranger.poll() is None, "a httpd.exe started elsewhere survives")
+    check_service_run(inst, base, moved)
 
     # pskill on its own, as the exit and the start clean-up run it.
     inst.driver("start-web-server")
@@ -441,6 +442,40 @@ def check_web_server(inst, stranger):
           wait_for(lambda: not listening(moved[0])),
           "pskill httpd.exe ends this installation's web server")
     check(stranger.poll() is None, "and not the httpd.exe started elsewhere")
+
+
+def check_service_run(inst, base, ports):
+    """StartService, the monitor finding the server reachable under the
+    public address 127.0.0.1, and StopService during its minute's rest."""
+    reach = inst.path("website/pc2/database/rc.txt")
+    os.remove(reach)
+    log = inst.path("tools.log")
+    inst.env["BRAMO_TOOL_LOG"] = log
+    started = time.time()
+    run = subprocess.Popen([inst.program, inst.folder, "run-service", "3000"],
+                           env=inst.env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    check(wait_for(lambda: os.path.exists(reach)) and
+          open(reach).read() == "0", "the monitor writes rc.txt 0")
+    _, page = Browser().get(f"{base}/pc2/")
+    check(cell(page, "reachability") == "可以从外网访问",
+          "the home page shows the monitor's finding")
+    output = run.communicate(timeout=60)[0].decode("utf-8", "replace")
+    took = time.time() - started
+    del inst.env["BRAMO_TOOL_LOG"]
+    # Start 1.4 s, 3 s running, stop 1.2 s; the pass's rest is 6 s.
+    check(run.returncode == 0 and took < 7.5,
+          f"StopService ends the monitor during its rest ({took:.1f} s)")
+    last = (output.splitlines() or [""])[-1]
+    check("Bramo停止提供网络服务!" in last,
+          f"the stopped tooltip is the last: {last}")
+    with open(log) as f:
+        runs = [line.split()[1:] for line in f]
+    keepalive = [r for r in runs if r[0] == "pulvo.exe"]
+    check(keepalive == [["pulvo.exe", REGISTRATION_URL]],
+          f"pulvo.exe started once with the registration URL {keepalive}")
+    check(not inst.apache() and not listening(ports[0]) and
+          not listening(ports[1]), "and the web server is gone")
 
 
 def check_firewall_rules(inst):
