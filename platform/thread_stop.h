@@ -2,9 +2,9 @@
 //
 // A worker thread of the framework carries a stop token (an HttpCancel).
 // Once the token is cancelled, the thread's next Env call that has an
-// effect (a pause, a program start, a file or profile write, a tray
-// change, ending a process, an HTTP call) throws ThreadStopped before
-// doing anything, and a pause or an HTTP call under way ends at once and
+// effect (outside a StopDeferral) (a pause, a program start, a file or profile
+// write, a tray change, ending a process, an HTTP call) throws ThreadStopped
+// before doing anything, and a pause or an HTTP call under way ends at once and
 // throws or fails.  The exception unwinds the thread's procedure to the
 // framework, which ends the thread; locks are released on the way out,
 // and no write is left half done, since writes never pause.
@@ -37,8 +37,22 @@ class ThreadStopScope {
   HttpCancel* previous_;
 };
 
-// Throws ThreadStopped when the calling thread's token is cancelled.
+// Throws ThreadStopped when the calling thread's token is cancelled,
+// unless a StopDeferral is alive on the thread.
 void StopPoint();
+
+// While one exists on the calling thread, StopPoint does not throw: the
+// group of steps it covers is finished whole (the main window's state lock
+// carries one, so that the writes made under one hold of the lock all
+// happen or none does).  Pauses still end at the stop; none belongs in
+// such a group.
+class StopDeferral {
+ public:
+  StopDeferral();
+  ~StopDeferral();
+  StopDeferral(const StopDeferral&) = delete;
+  StopDeferral& operator=(const StopDeferral&) = delete;
+};
 
 // The pause of the real layers: `ms` of real time; on a thread with a
 // token it ends as soon as the token is cancelled, with ThreadStopped.

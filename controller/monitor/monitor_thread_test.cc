@@ -94,11 +94,10 @@ TEST_F(MonitorPassTest, WithoutAUserItOnlyWaits) {
 TEST_F(MonitorPassTest, AReachableServerIsReportedAndRegistered) {
   Answer(kReverseUrl, "bob");
   RunMonitorPass(dlg);
-  EXPECT_EQ(env.trace(),
-            (Trace{kGetReverse, Tray("running", Running()),
-                   Tray("running", Running()), Write("\\ip"),
-                   Write("website\\pc2\\database\\rc.txt"), kNorvik, kPulvo,
-                   "sleep 60000"}));
+  EXPECT_EQ(env.trace(), (Trace{kGetReverse, Tray("running", Running()),
+                                Tray("running", Running()), Write("\\ip"),
+                                Write("website\\pc2\\database\\rc.txt"),
+                                kNorvik, kPulvo, "sleep 60000"}));
   EXPECT_EQ(dir.Read("ip"), "58.1.2.3:12345\r\n");
   EXPECT_EQ(dir.Read("website/pc2/database/rc.txt"), "0");
 }
@@ -112,10 +111,9 @@ TEST_F(MonitorPassTest, UnreachableTwiceStartsNothingAndDoesNotWait) {
                    Write("website\\pc2\\database\\rc.txt"), kGetLookup,
                    "local ip 192.168.1.20",
                    "exec upnpc.exe -a 192.168.1.20 80 12345 tcp", "sleep 2000",
-                   "exec upnpc.exe -a 192.168.1.20 443 13579 tcp",
-                   "sleep 2000", Write("website\\pc2\\database\\https_port"),
-                   Write("\\ip"), "sleep 2000", kGetReverse,
-                   Tray("warning", Unreachable())}));
+                   "exec upnpc.exe -a 192.168.1.20 443 13579 tcp", "sleep 2000",
+                   Write("website\\pc2\\database\\https_port"), Write("\\ip"),
+                   "sleep 2000", kGetReverse, Tray("warning", Unreachable())}));
   EXPECT_EQ(dir.Read("website/pc2/database/rc.txt"), "1");
 }
 
@@ -126,11 +124,11 @@ TEST_F(MonitorPassTest, AnotherInstallationAnsweringMovesTheRouterPorts) {
   EXPECT_EQ(dir.Read("website/pc2/database/rc.txt"), "1");
   EXPECT_EQ(dlg.m_routerHttpPort, 11111);
   EXPECT_EQ(dlg.m_routerHttpsPort, 12222);
-  EXPECT_EQ(env.TraceStartingWith("exec "),
-            (Trace{"exec upnpc.exe -a 192.168.1.20 80 11111 tcp",
-                   "exec upnpc.exe -a 192.168.1.20 443 12222 tcp",
-                   "exec upnpc.exe -d 12345 tcp",
-                   "exec upnpc.exe -d 13579 tcp"}));
+  EXPECT_EQ(
+      env.TraceStartingWith("exec "),
+      (Trace{"exec upnpc.exe -a 192.168.1.20 80 11111 tcp",
+             "exec upnpc.exe -a 192.168.1.20 443 12222 tcp",
+             "exec upnpc.exe -d 12345 tcp", "exec upnpc.exe -d 13579 tcp"}));
   // The second check asks under the new port, and no pause follows it.
   const Trace trace = env.trace();
   EXPECT_EQ(trace[trace.size() - 2],
@@ -217,6 +215,32 @@ TEST_F(MonitorStopTest, TheStoppingTooltipIsNeverReplacedByTheMonitor) {
             "tray modify idle \"正在停止Bramo网络服务...\"");
 }
 
+TEST_F(MonitorPassTest, AStopWaitsForTheEndOfAHoldOfTheStateLock) {
+  platform::HttpCancel stop;
+  bool stoppedAfterHold = false;
+  std::thread worker([&] {
+    platform::ThreadStopScope scope(&stop);
+    try {
+      {
+        auto lock = dlg.LockState();
+        stop.Cancel();
+        dlg.SaveRouterSettings();
+        dlg.SaveAddressFile();
+      }
+      env.WinExec("norvik.exe");
+    } catch (const platform::ThreadStopped&) {
+      stoppedAfterHold = true;
+    }
+  });
+  worker.join();
+  EXPECT_TRUE(stoppedAfterHold);
+  // Every write of the hold happened; nothing after it.
+  EXPECT_EQ(env.TraceStartingWith("profile write").size(), 4u);
+  EXPECT_EQ(dir.Read("ip"), "58.1.2.3:12345\r\n");
+  EXPECT_EQ(dir.Read("website/pc2/database/https_port"), "13579");
+  EXPECT_TRUE(env.TraceStartingWith("exec").empty());
+}
+
 // Both threads at once: the monitor's passes against a scripted fake while
 // the user-interface thread changes ports, addresses and tooltips.  Run
 // under ThreadSanitizer by the tsan preset.
@@ -275,9 +299,8 @@ TEST(MonitorConcurrencyTest, BothThreadsChangeTheSharedStateSafely) {
                         pick(2).https,      pick(3).externalIp,
                         pick(4).routerHttp, pick(5).routerHttps};
     for (bool mode : {true, false}) {
-      whole.insert(platform::TraceText(
-          CutGbk(BuildStatusText(mode, "bob", mode ? "bob" : "", fields),
-                 127)));
+      whole.insert(platform::TraceText(CutGbk(
+          BuildStatusText(mode, "bob", mode ? "bob" : "", fields), 127)));
     }
   }
   size_t monitorTexts = 0;

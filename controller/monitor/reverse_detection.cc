@@ -16,7 +16,7 @@
 std::string Cbrix7Dlg::BuildStatusText(bool mode, const std::string& user,
                                        const std::string& answer) {
   auto lock = LockState();
-  StatusFields fields{m_localIp,  m_httpPort,       m_httpsPort,
+  StatusFields fields{m_localIp,    m_httpPort,       m_httpsPort,
                       m_externalIp, m_routerHttpPort, m_routerHttpsPort};
   return ::BuildStatusText(mode, user, answer, fields);
 }
@@ -118,8 +118,8 @@ int Cbrix7Dlg::RecheckAddresses(const std::string& user, bool noAnswer) {
     // The router may have dropped the mapping: ask for it again, and
     // leave the tooltip as the reverse check set it.
     const Addresses now = SnapshotAddresses();
-    AddPortMappings(env(), now.localIp, now.routerHttpPort,
-                    now.routerHttpsPort, now.httpPort, now.httpsPort);
+    AddPortMappings(env(), now.localIp, now.routerHttpPort, now.routerHttpsPort,
+                    now.httpPort, now.httpsPort);
     save();
     return 0;
   }

@@ -70,8 +70,7 @@ void AddFirewallRule(platform::Env& env, const char* format,
 
 bool HasRegisteredUser(Cbrix7Dlg* dlg) {
   std::string user;
-  return ReadCurrentUser(dlg->env(), dlg->m_appDir, user) == 0 &&
-         !user.empty();
+  return ReadCurrentUser(dlg->env(), dlg->m_appDir, user) == 0 && !user.empty();
 }
 
 }  // namespace

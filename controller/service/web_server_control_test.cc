@@ -24,7 +24,8 @@ const std::string kNorvik =
 
 Trace Join(std::initializer_list<Trace> parts) {
   Trace all;
-  for (const Trace& part : parts) all.insert(all.end(), part.begin(), part.end());
+  for (const Trace& part : parts)
+    all.insert(all.end(), part.begin(), part.end());
   return all;
 }
 
@@ -73,12 +74,12 @@ TEST_F(WebServerControlTest, StartWebServerKillsThenStarts) {
 
 TEST_F(WebServerControlTest, StopServiceWithoutAMonitorRunsEveryStep) {
   EXPECT_EQ(StopService(&dlg), 0);
-  EXPECT_EQ(env.trace(),
-            (Trace{"tray modify idle \"正在停止Bramo网络服务...\"", kPv,
-                   "sleep 10000", kPskillHttpd, "sleep 2000",
-                   "exec pskill norvik", "exec pskill pulvo",
-                   "exec pskill curl",
-                   "tray modify idle \"Bramo停止提供网络服务!\""}));
+  EXPECT_EQ(
+      env.trace(),
+      (Trace{"tray modify idle \"正在停止Bramo网络服务...\"", kPv,
+             "sleep 10000", kPskillHttpd, "sleep 2000", "exec pskill norvik",
+             "exec pskill pulvo", "exec pskill curl",
+             "tray modify idle \"Bramo停止提供网络服务!\""}));
   EXPECT_EQ(dlg.m_pMonitorThread, nullptr);
 }
 
@@ -96,10 +97,9 @@ TEST_F(WebServerControlTest, StartServiceWithoutAUserStillStartsTheMonitor) {
   const std::string unregistered =
       "tray modify unregistered \"Bramo未注册\\n请注册，享受Bramo带来的方便"
       "与快捷！\\n\"";
-  EXPECT_EQ(Steps(),
-            Join({{"tray modify idle \"Bramo启动中...\""},
-                  kRestart,
-                  {unregistered, "sleep 2000"}}));
+  EXPECT_EQ(Steps(), Join({{"tray modify idle \"Bramo启动中...\""},
+                           kRestart,
+                           {unregistered, "sleep 2000"}}));
 }
 
 TEST_F(WebServerControlTest, StartServiceWithAUserShowsNoUnregisteredText) {
@@ -121,14 +121,15 @@ TEST_F(WebServerControlTest, ApplyNewPortsRunsItsThirteenSteps) {
   EXPECT_EQ(ApplyNewPorts(&dlg, 10090, 13579, 1), 0);
   EXPECT_EQ(
       Steps(),
-      Join({{"tray modify idle \"Bramo重启中...\\n更换端口，Bramo需要重启\\n\""},
-            {kPv, "sleep 10000", kPskillHttpd, "sleep 2000"},
-            {"sleep 1000"},  // FreePorts: the holder of 10090 ended
-            kRestart,
-            {"exec upnpc.exe -d 12345 tcp", "sleep 1000",
-             "exec upnpc.exe -a 192.168.1.20 10090 10090 tcp", "sleep 2000",
-             "exec upnpc.exe -a 192.168.1.20 13579 13579 tcp", "sleep 2000",
-             kNorvik, "sleep 2000", "tray modify running \"Bramo运行中...\""}}));
+      Join(
+          {{"tray modify idle \"Bramo重启中...\\n更换端口，Bramo需要重启\\n\""},
+           {kPv, "sleep 10000", kPskillHttpd, "sleep 2000"},
+           {"sleep 1000"},  // FreePorts: the holder of 10090 ended
+           kRestart,
+           {"exec upnpc.exe -d 12345 tcp", "sleep 1000",
+            "exec upnpc.exe -a 192.168.1.20 10090 10090 tcp", "sleep 2000",
+            "exec upnpc.exe -a 192.168.1.20 13579 13579 tcp", "sleep 2000",
+            kNorvik, "sleep 2000", "tray modify running \"Bramo运行中...\""}}));
   EXPECT_EQ(env.TraceStartingWith("terminate"), (Trace{"terminate 4242"}));
   EXPECT_TRUE(dlg.m_manualMode);
   EXPECT_EQ(dlg.m_httpPort, 10090);
@@ -161,10 +162,10 @@ TEST_F(WebServerControlTest, ApplyNewPortsWithOnlyTheModeChangedUnmapsNothing) {
 TEST_F(WebServerControlTest, SwappedRouterPortsAreUnmappedBeforeTheNewMaps) {
   ApplyNewPorts(&dlg, 13579, 12345, 0);
   Trace upnp = env.TraceStartingWith("exec upnpc.exe");
-  EXPECT_EQ(upnp, (Trace{"exec upnpc.exe -d 12345 tcp",
-                         "exec upnpc.exe -d 13579 tcp",
-                         "exec upnpc.exe -a 192.168.1.20 80 13579 tcp",
-                         "exec upnpc.exe -a 192.168.1.20 443 12345 tcp"}));
+  EXPECT_EQ(upnp,
+            (Trace{"exec upnpc.exe -d 12345 tcp", "exec upnpc.exe -d 13579 tcp",
+                   "exec upnpc.exe -a 192.168.1.20 80 13579 tcp",
+                   "exec upnpc.exe -a 192.168.1.20 443 12345 tcp"}));
   EXPECT_EQ(dir.Read("ip"), "58.1.2.3:13579\r\n");
   EXPECT_EQ(Setting("upnp", "upnp.https.port"), "12345");
 }
@@ -177,8 +178,8 @@ TEST_F(WebServerControlTest, ShutdownForExitKillsWithPvOnlyAndUnmapsBoth) {
   EXPECT_EQ(ShutdownForExit(&dlg), 0);
   EXPECT_EQ(env.trace(),
             (Trace{kPv, "exec pskill norvik", "exec pskill pulvo",
-                   "exec pskill curl", "exec upnpc.exe -d 80 tcp",
-                   "sleep 1000", "exec upnpc.exe -d 443 tcp", "sleep 1000"}));
+                   "exec pskill curl", "exec upnpc.exe -d 80 tcp", "sleep 1000",
+                   "exec upnpc.exe -d 443 tcp", "sleep 1000"}));
 }
 
 TEST_F(WebServerControlTest, FirewallRulesAreReplacedNotAddedTo) {

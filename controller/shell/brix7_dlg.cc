@@ -5,7 +5,6 @@
 #include "controller/config/router_settings.h"
 #include "controller/shell/gbk_text.h"
 #include "framework/win_thread.h"
-#include "platform/thread_stop.h"
 
 Cbrix7Dlg::Cbrix7Dlg(platform::Env* env)
     : CDialog(env, kTemplateId),
@@ -28,13 +27,13 @@ Cbrix7Dlg::~Cbrix7Dlg() {
   m_pMonitorThread = nullptr;
 }
 
-std::unique_lock<std::recursive_mutex> Cbrix7Dlg::LockState() const {
-  return std::unique_lock<std::recursive_mutex>(m_stateLock);
+Cbrix7Dlg::StateLock Cbrix7Dlg::LockState() const {
+  return StateLock(m_stateLock);
 }
 
 Cbrix7Dlg::Addresses Cbrix7Dlg::SnapshotAddresses() const {
   auto lock = LockState();
-  return Addresses{m_localIp,  m_externalIp,     m_httpPort,
+  return Addresses{m_localIp,   m_externalIp,     m_httpPort,
                    m_httpsPort, m_routerHttpPort, m_routerHttpsPort};
 }
 
@@ -76,8 +75,6 @@ void Cbrix7Dlg::AddTrayIcon(const std::string& text) {
 void Cbrix7Dlg::SetTrayStatus(platform::IconHandle picture,
                               const std::string& text) {
   auto lock = LockState();
-  // Before the record changes: a stopped thread leaves it as it is.
-  platform::StopPoint();
   m_nid.hIcon = picture;
   FillTip(text);
   m_nid.cbSize = 508;

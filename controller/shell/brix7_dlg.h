@@ -9,6 +9,7 @@
 
 #include "framework/dialog.h"
 #include "platform/env.h"
+#include "platform/thread_stop.h"
 
 namespace framework {
 class CWinThread;
@@ -30,8 +31,8 @@ class Cbrix7Dlg : public framework::CDialog {
   void AddTrayIcon(const std::string& text);
 
   // Sets the tray picture and tooltip; the text is cut to 127 bytes, never
-  // inside a double-byte character, line ends kept.  Safe from any thread;
-  // a stopped monitor thread changes nothing (ThreadStopped).
+  // inside a double-byte character, line ends kept.  Safe from any
+  // thread; takes the state lock.
   void SetTrayStatus(platform::IconHandle picture, const std::string& text);
 
   // The one lock over what the user-interface thread and the monitor
@@ -41,8 +42,24 @@ class Cbrix7Dlg : public framework::CDialog {
   // writes of those members, tray updates and those file writes; never
   // across a network call, a program start, a pause or a message box, so
   // neither thread keeps the other waiting.  Recursive: the dialog's own
-  // operations take it and may be called with it held.
-  std::unique_lock<std::recursive_mutex> LockState() const;
+  // operations take it and may be called with it held.  A stop of the
+  // monitor thread lets a hold begun before it end (a few file writes and
+  // tray updates at most), so what one hold changes is changed whole; a
+  // hold asked for after the stop is not begun (ThreadStopped).
+  class StateLock {
+   public:
+    explicit StateLock(std::recursive_mutex& mu) : lock_(mu), defer_(Begin()) {}
+
+   private:
+    static platform::StopDeferral Begin() {
+      platform::StopPoint();
+      return {};
+    }
+
+    std::unique_lock<std::recursive_mutex> lock_;
+    platform::StopDeferral defer_;
+  };
+  StateLock LockState() const;
 
   // The shared addresses and ports, copied under the lock.
   struct Addresses {

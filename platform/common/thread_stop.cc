@@ -6,6 +6,7 @@ namespace platform {
 namespace {
 
 thread_local HttpCancel* t_stop = nullptr;
+thread_local int t_deferrals = 0;
 
 }  // namespace
 
@@ -18,8 +19,14 @@ ThreadStopScope::ThreadStopScope(HttpCancel* token) : previous_(t_stop) {
 ThreadStopScope::~ThreadStopScope() { t_stop = previous_; }
 
 void StopPoint() {
-  if (t_stop != nullptr && t_stop->cancelled()) throw ThreadStopped();
+  if (t_stop != nullptr && t_deferrals == 0 && t_stop->cancelled()) {
+    throw ThreadStopped();
+  }
 }
+
+StopDeferral::StopDeferral() { ++t_deferrals; }
+
+StopDeferral::~StopDeferral() { --t_deferrals; }
 
 void PauseThisThread(uint32_t ms) {
   if (t_stop == nullptr) {

@@ -203,6 +203,7 @@ class FakeEnv : public Env {
   mutable std::mutex mu_;
   std::condition_variable trace_grew_;
   std::mutex profile_mu_;  // one profile read-change-write at a time
+  std::mutex replace_mu_;  // one whole-file replace at a time
   std::vector<std::string> trace_;
   uint64_t now_ms_ = 0;
   std::map<std::string, std::string> autostart_;

@@ -50,7 +50,12 @@ bool FakeEnv::WriteWholeFile(const std::string& path,
     }
   }
   std::error_code ec;
-  if (ok) fs::rename(temp, native, ec);
+  if (ok) {
+    // As the real layers do: one replace at a time (Windows refuses a
+    // replace of a file that another replace holds).
+    std::lock_guard<std::mutex> lock(replace_mu_);
+    fs::rename(temp, native, ec);
+  }
   if (!ok || ec) {
     fs::remove(temp, ec);
     ok = false;

@@ -24,8 +24,8 @@ TEST(FakeFilesTest, TwoThreadsWritingOneFileLoseNoWrite) {
   TempFolder dir;
   FakeEnv env;
   const int rounds = 300;
-  EXPECT_EQ(testing_support::WriteFromTwoThreads(
-                env, dir.windows_path() + "ip", rounds),
+  EXPECT_EQ(testing_support::WriteFromTwoThreads(env, dir.windows_path() + "ip",
+                                                 rounds),
             0);
   const std::string last = dir.Read("ip");
   EXPECT_TRUE(last == testing_support::WriterText(0, rounds - 1) ||

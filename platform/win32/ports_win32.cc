@@ -12,8 +12,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/win32/win32_env.h"
 #include "platform/thread_stop.h"
+#include "platform/win32/win32_env.h"
 
 namespace platform {
 namespace {

@@ -8,8 +8,8 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/win32/win32_env.h"
 #include "platform/thread_stop.h"
+#include "platform/win32/win32_env.h"
 
 namespace platform {
 namespace {
@@ -25,10 +25,27 @@ std::string TempNameBeside(const std::string& path) {
          std::to_string(++serial);
 }
 
+// Two replaces of one file at the same moment can fail on Windows, the
+// second finding the file still held by the first: one replace at a time
+// in this process.  A program that has the file open without delete
+// sharing (a reader of another process) holds it only briefly, so a
+// replace it blocks is tried a few times more before it counts as failed.
+std::mutex g_replace_mu;
+constexpr int kReplaceTries = 10;
+constexpr DWORD kReplaceRetryMs = 10;
+
 bool Replace(const std::string& temp, const std::string& path) {
-  if (MoveFileExA(temp.c_str(), path.c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
+  std::lock_guard<std::mutex> lock(g_replace_mu);
+  for (int attempt = 0; attempt < kReplaceTries; ++attempt) {
+    if (MoveFileExA(temp.c_str(), path.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    DWORD error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) {
+      break;
+    }
+    ::Sleep(kReplaceRetryMs);
   }
   DeleteFileA(temp.c_str());
   return false;

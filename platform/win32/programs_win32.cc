@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/win32/win32_env.h"
 #include "platform/thread_stop.h"
+#include "platform/win32/win32_env.h"
 
 namespace platform {
 

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "platform/win32/win32_env.h"
 #include "platform/thread_stop.h"
+#include "platform/win32/win32_env.h"
 
 namespace platform {
 
