@@ -111,13 +111,14 @@ class Env {
   virtual int System(const std::string& command) = 0;
 
   // Runs `command_line` (its first word found as CreateProcessA finds it:
-  // the program's own folder, the current folder, then PATH) with standard
-  // output and standard error both going into one pipe, and waits for it
-  // without a time limit.  The pipe is read while the program runs, so any
-  // amount of output is taken whole.  Returns:
-  //   0  the program ran and ended: *output holds everything it wrote, in
-  //      the order it reached the pipe, and *exit_code its exit status;
-  //   2  the pipe cannot be created;
+  // the program's own folder, the current folder, then PATH) with its
+  // standard output and its standard error in two pipes of their own, and
+  // waits for it without a time limit.  Both pipes are read while the
+  // program runs, so any amount of either is taken whole.  Returns:
+  //   0  the program ran and ended: *output holds everything it wrote to
+  //      standard output, *errors everything it wrote to standard error
+  //      (a progress meter, say), and *exit_code its exit status;
+  //   2  a pipe cannot be created;
   //   3  the program cannot be started: *error holds the system's code
   //      (2 when it cannot be found);
   //   4  waiting for it failed.
@@ -125,8 +126,8 @@ class Env {
   // arguments that are Windows paths of this machine (a leading
   // backslash, also after an '@') to Linux paths.
   virtual int RunCommandCaptured(const std::string& command_line,
-                                 std::string* output, int* exit_code,
-                                 uint32_t* error) = 0;
+                                 std::string* output, std::string* errors,
+                                 int* exit_code, uint32_t* error) = 0;
 
   // ---- Console -----------------------------------------------------------
 

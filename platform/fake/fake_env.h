@@ -71,6 +71,7 @@ class FakeEnv : public Env {
     std::string output;
     int exit_code = 0;
     uint32_t error = 0;
+    std::string errors;  // what it wrote to standard error
   };
   std::deque<CapturedRun> captured_runs;
   // When set, the next whole-file or profile write stops after writing
@@ -120,7 +121,8 @@ class FakeEnv : public Env {
   unsigned WinExec(const std::string& command_line) override;
   int System(const std::string& command) override;
   int RunCommandCaptured(const std::string& command_line, std::string* output,
-                         int* exit_code, uint32_t* error) override;
+                         std::string* errors, int* exit_code,
+                         uint32_t* error) override;
   void Print(const std::string& text) override;
   bool EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) override;
   std::optional<std::string> ProcessBaseName(uint32_t pid,

@@ -31,7 +31,8 @@ class PosixEnv : public Env {
   unsigned WinExec(const std::string& command_line) override;
   int System(const std::string& command) override;
   int RunCommandCaptured(const std::string& command_line, std::string* output,
-                         int* exit_code, uint32_t* error) override;
+                         std::string* errors, int* exit_code,
+                         uint32_t* error) override;
   void Print(const std::string& text) override;
   bool EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) override;
   std::optional<std::string> ProcessBaseName(uint32_t pid,

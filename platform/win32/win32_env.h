@@ -36,7 +36,8 @@ class Win32Env : public Env {
   unsigned WinExec(const std::string& command_line) override;
   int System(const std::string& command) override;
   int RunCommandCaptured(const std::string& command_line, std::string* output,
-                         int* exit_code, uint32_t* error) override;
+                         std::string* errors, int* exit_code,
+                         uint32_t* error) override;
   void Print(const std::string& text) override;
 
   // ---- Process table (process_table_win32.cc) ----------------------------
