@@ -60,11 +60,11 @@ class Service:
         os.makedirs(os.path.join(self.root, "files"))
         if not WINE:
             shutil.copy(SETUP, os.path.join(self.root, "files", "setup.exe"))
-        self.port = free_port()
-        self.host = f"127.0.0.1:{self.port}"
         self.log_path = os.path.join(work, "service.log")
         self.log = open(self.log_path, "wb")
-        self.proc = start_php(self.root, self.port, stderr=self.log)
+        self.php = start_php(self.root, stderr=self.log)
+        self.port = self.php.port
+        self.host = f"127.0.0.1:{self.port}"
 
     def url(self, path):
         return f"http://{self.host}{path}"
@@ -84,7 +84,7 @@ class Service:
         return paths
 
     def stop(self):
-        stop(self.proc)
+        stop(self.php)
         self.log.close()
 
 
