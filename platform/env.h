@@ -238,11 +238,14 @@ class Env {
                              const HttpOptions& options) = 0;
 
   // Downloads `url` into the file `path`.  True only when the server
-  // answered with a 2xx status and the whole body was stored; otherwise
-  // false, and no file of a failed download is left at `path`.  A stored
-  // file can be run as a program, as any file can on Windows: the posix
-  // layer creates it with mode 0755 (less the umask).
+  // answered with a 2xx status and the whole body, of at most `max_bytes`
+  // bytes, was stored; otherwise false, and no file of a failed download
+  // is left at `path` (a longer body is given up as soon as it is longer,
+  // so an endless answer cannot fill the disk).  A stored file can be run
+  // as a program, as any file can on Windows: the posix layer creates it
+  // with mode 0755 (less the umask).
   virtual bool DownloadToFile(const std::string& url, const std::string& path,
+                              uint64_t max_bytes,
                               const HttpOptions& options) = 0;
 
   // ---- Updater's shell ---------------------------------------------------
@@ -257,8 +260,18 @@ class Env {
   virtual bool ShellOpenW(const std::string& address) = 0;
 
   // The root of the first logical drive (GetLogicalDriveStringsW), ending
-  // in a separator; empty when the list is empty.
+  // in a separator; empty when the list is empty.  On Linux, where /tmp is
+  // shared by every user, it is $TMPDIR only when that folder is private
+  // (see IsPrivateFolder); otherwise a private folder of the user's own
+  // (mode 0700), made when missing; empty when there is none to be had.
   virtual std::string FirstLogicalDrive() = 0;
+
+  // Whether `path` is a folder no other user can change or swap: not a
+  // link, and on Linux owned by this user, writable by no one else, and
+  // inside folders that no other user can change either (a sticky folder
+  // such as /tmp counts as such).  On Windows a folder that is not a link
+  // (reparse point); its permissions are the system's.
+  virtual bool IsPrivateFolder(const std::string& path) = 0;
 
   // An environment variable; nullopt when it is not set.
   virtual std::optional<std::string> EnvironmentVariable(

@@ -29,6 +29,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,11 @@ class FakeEnv : public Env {
   std::string local_ip = "192.168.1.20";
   bool http_session_fails = false;
   std::string first_drive = "C:\\";
+  // Folders IsPrivateFolder refuses (another user's, say); any other
+  // folder that exists and is not a link passes.
+  std::set<std::string> foreign_folders;
+  // The size limit of the last DownloadToFile; a longer body fails it.
+  uint64_t last_download_limit = 0;
   std::map<std::string, std::string> environment;
 
   // ---- What happened -----------------------------------------------------
@@ -151,11 +157,12 @@ class FakeEnv : public Env {
                      size_t max_bytes, std::string* body,
                      const HttpOptions& options) override;
   bool DownloadToFile(const std::string& url, const std::string& path,
-                      const HttpOptions& options) override;
+                      uint64_t max_bytes, const HttpOptions& options) override;
   int ShowMessageBoxW(const std::string& text, const std::string& caption,
                       uint32_t type) override;
   bool ShellOpenW(const std::string& address) override;
   std::string FirstLogicalDrive() override;
+  bool IsPrivateFolder(const std::string& path) override;
   std::optional<std::string> EnvironmentVariable(
       const std::string& name) override;
   bool InitCommonControls(uint32_t size, uint32_t classes) override;

@@ -61,11 +61,12 @@ class PosixEnv : public Env {
                      size_t max_bytes, std::string* body,
                      const HttpOptions& options) override;
   bool DownloadToFile(const std::string& url, const std::string& path,
-                      const HttpOptions& options) override;
+                      uint64_t max_bytes, const HttpOptions& options) override;
   int ShowMessageBoxW(const std::string& text, const std::string& caption,
                       uint32_t type) override;
   bool ShellOpenW(const std::string& address) override;
   std::string FirstLogicalDrive() override;
+  bool IsPrivateFolder(const std::string& path) override;
   std::optional<std::string> EnvironmentVariable(
       const std::string& name) override;
   bool InitCommonControls(uint32_t size, uint32_t classes) override;
