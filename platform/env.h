@@ -67,6 +67,10 @@ struct HttpOptions {
   uint32_t timeout_ms = 0;
 };
 
+// The largest settings file the Linux layer reads: far above any real
+// one, small enough that a hostile one cannot exhaust memory.
+inline constexpr size_t kProfileFileLimit = 4u << 20;
+
 class Env {
  public:
   virtual ~Env() = default;
@@ -161,7 +165,10 @@ class Env {
 
   // GetPrivateProfileStringA(section, key, default, buffer of `size`,
   // file): what the buffer holds, at most size - 1 bytes.  A missing file,
-  // section or key gives the default (cut the same way).
+  // section or key gives the default (cut the same way); so does, on
+  // Linux, a file that is no regular file or is over kProfileFileLimit.
+  // A file in UTF-16 with its byte order mark reads as on Windows: as
+  // text of the ANSI code page.
   virtual std::string GetProfileText(const std::string& section,
                                      const std::string& key,
                                      const std::string& default_value,
@@ -169,8 +176,8 @@ class Env {
                                      const std::string& file) = 0;
 
   // WritePrivateProfileStringA(section, key, value, file): the key's line
-  // replaced or added, every other line kept; a missing file is created
-  // (its folder must exist).  The new file replaces the old one whole, so
+  // replaced or added, every other line kept, a UTF-16 file kept UTF-16;
+  // a missing file is created (its folder must exist).  The new file replaces the old one whole, so
   // a reader sees the old or the new content, never a torn one.  False
   // when it cannot be written; the old file is then unchanged.
   virtual bool WriteProfileText(const std::string& section,
@@ -180,8 +187,11 @@ class Env {
 
   // ---- Files -------------------------------------------------------------
 
-  // The bytes of a file; nullopt when it cannot be read.
-  virtual std::optional<std::string> ReadWholeFile(const std::string& path) = 0;
+  // The bytes of a regular file of at most `max_bytes` bytes; nullopt when
+  // it cannot be read, is longer, or is no regular file (a pipe or a
+  // device such as /dev/zero could block the reader or never end).
+  virtual std::optional<std::string> ReadWholeFile(const std::string& path,
+                                                   size_t max_bytes) = 0;
 
   // Replaces a file's content whole with `bytes` (no text-mode
   // conversion): written to a temporary file in the same folder, then

@@ -7,6 +7,9 @@
 namespace registrar {
 namespace {
 
+// Far more than a name and the blanks around it; a larger current_user is
+// no file of the web application's.
+constexpr size_t kCurrentUserLimit = 64u << 10;
 constexpr char kUsageText[] = "usage: norvik.exe <registration-URL> <pin>\n";
 
 bool IsBlank(char c) {
@@ -62,7 +65,8 @@ Settings ReadSettings(platform::Env* env, const std::string& folder) {
 int ReadCurrentUser(platform::Env* env, const std::string& folder,
                     std::string* name) {
   std::optional<std::string> bytes =
-      env->ReadWholeFile(folder + "\\website\\pc2\\database\\current_user");
+      env->ReadWholeFile(folder + "\\website\\pc2\\database\\current_user",
+                         kCurrentUserLimit);
   if (!bytes) return 1;
   // Read in text mode: Ctrl-Z ends the text; CR is white space anyway.
   std::string text = bytes->substr(0, bytes->find('\x1a'));

@@ -176,6 +176,25 @@ try:
     check(not os.path.exists(os.path.join(f, "written")),
           "no file written by a curl option")
 
+    # Settings or user files replaced by a device or a FIFO: the run ends
+    # at once, as if the file were missing, instead of growing or waiting.
+    if not CURL_EXE:
+        f = install(work, "devices", b"", b"")
+        ini_path = os.path.join(f, "sablo.ini")
+        user_path = os.path.join(f, "website", "pc2", "database",
+                                 "current_user")
+        os.remove(ini_path)
+        os.symlink("/dev/zero", ini_path)
+        code, out = run(f, up.url, "0")
+        check(code == 2, f"sablo.ini linked to /dev/zero: status 2 ({code})")
+        os.remove(ini_path)
+        with open(ini_path, "wb") as out_file:
+            out_file.write(ini(b"m", b"1.2.3.4", b"80", b"443"))
+        os.remove(user_path)
+        os.mkfifo(user_path)
+        code, out = run(f, up.url, "0")
+        check(code == 1, f"current_user a FIFO: status 1 ({code})")
+
     # Missing upnp.https.port: nothing sent, status 2, silent.
     before = len(up.records())
     f = install(work, "nohttps", b"[mac]\nmac.address=m\n[ip]\nip.external=1.2.3.4"

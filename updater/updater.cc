@@ -16,6 +16,8 @@ constexpr char kAskInstall[] = "是否安装最新版本";
 constexpr char kDownloadFailed[] = "下载新版本失败，请登录官网下载！";
 constexpr char kNoInfo[] = "无法从网站获取更新信息!\n";
 constexpr uint32_t kTwoHoursMs = 7200000;
+// Far more than a version line; a larger file is none of the installer's.
+constexpr size_t kVersionLimit = 64u << 10;
 // Far above any installer of ours, far below a full disk.
 constexpr uint64_t kInstallerLimit = 512ull << 20;
 
@@ -75,7 +77,8 @@ std::string ReadLocalVersion(platform::Env* env) {
   std::string module = env->ModulePath(260);
   size_t slash = module.rfind('\\');
   if (slash == std::string::npos) return "";
-  auto text = env->ReadWholeFile(module.substr(0, slash) + "\\version");
+  auto text =
+      env->ReadWholeFile(module.substr(0, slash) + "\\version", kVersionLimit);
   if (!text) return "";
   // Text mode, as the registration client reads its files: a Ctrl-Z ends
   // the text.

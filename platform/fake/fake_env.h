@@ -143,7 +143,8 @@ class FakeEnv : public Env {
   bool WriteProfileText(const std::string& section, const std::string& key,
                         const std::string& value,
                         const std::string& file) override;
-  std::optional<std::string> ReadWholeFile(const std::string& path) override;
+  std::optional<std::string> ReadWholeFile(const std::string& path,
+                                           size_t max_bytes) override;
   bool WriteWholeFile(const std::string& path,
                       const std::string& bytes) override;
   bool FileExists(const std::string& path) override;
