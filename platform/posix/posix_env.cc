@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "platform/posix/console_text.h"
+#include "platform/posix/desktop_entry.h"
 #include "platform/common/native_path.h"
 #include "platform/posix/spawn.h"
 
@@ -150,7 +151,9 @@ std::optional<std::string> PosixEnv::ProcessBaseName(uint32_t pid,
 
 std::string PosixEnv::AutostartFile(const std::string& name) const {
   std::string root;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+  // A relative XDG_CONFIG_HOME is to be ignored, says the freedesktop
+  // base-directory rule.
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
     root = xdg;
   } else if (const char* home = std::getenv("HOME"); home && *home) {
     root = std::string(home) + "/.config";
@@ -168,11 +171,15 @@ bool PosixEnv::SetAutostartValue(const std::string& name,
   if (file.empty()) return false;
   std::error_code ec;
   std::filesystem::create_directories(file.substr(0, file.rfind('/')), ec);
-  // The value is a quoted Windows path; Exec= wants the Linux one, which
-  // keeps the quotes the desktop entry format also understands.
-  std::string entry =
-      "[Desktop Entry]\nType=Application\nName=" + name +
-      "\nExec=" + ToNativePath(data) + "\nX-GNOME-Autostart-enabled=true\n";
+  // The value is a quoted Windows path; Exec= wants the Linux one, quoted
+  // and escaped by the desktop entry format's rules.
+  std::string program = data;
+  if (program.size() >= 2 && program.front() == '"' && program.back() == '"') {
+    program = program.substr(1, program.size() - 2);
+  }
+  std::string entry = "[Desktop Entry]\nType=Application\nName=" + name +
+                      "\nExec=" + DesktopExecValue(ToNativePath(program)) +
+                      "\nX-GNOME-Autostart-enabled=true\n";
   std::string temp = file + ".tmp";
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
@@ -191,7 +198,10 @@ std::optional<std::string> PosixEnv::AutostartValue(const std::string& name) {
   if (!in) return std::nullopt;
   std::string line;
   while (std::getline(in, line)) {
-    if (line.rfind("Exec=", 0) == 0) return FromNativePath(line.substr(5));
+    if (line.rfind("Exec=", 0) != 0) continue;
+    std::optional<std::string> program = DesktopExecProgram(line.substr(5));
+    if (!program) return std::nullopt;
+    return "\"" + FromNativePath(*program) + "\"";
   }
   return std::nullopt;
 }
