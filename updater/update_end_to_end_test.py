@@ -282,8 +282,11 @@ def check_full_install(service, work):
 def check_declines(service, work):
     setup_url = service.url("/files/setup.exe")
     service.publish(b"1.0.5#" + setup_url.encode() + b"\r\n")
-    # Cancel at the first question, or nobody there to answer.
-    for name, answers in (("cancel", b"cancel\n"), ("no-answer", b"")):
+    # Cancel at the first question, or nobody there to answer, or only
+    # answers that mean neither (the box then asks again, then cancels).
+    garbage = b"\x01\xfe?\nokay\nsure thing\n"
+    for name, answers in (("cancel", b"cancel\n"), ("no-answer", b""),
+                          ("garbage", garbage)):
         install = Install(work, name, b"1.0.4\r\n")
         before = len(service.requests())
         code, out, _, _ = install.run(service.host, answers)

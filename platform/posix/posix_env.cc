@@ -16,6 +16,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/posix/console_box.h"
 #include "platform/posix/console_text.h"
 #include "platform/posix/desktop_entry.h"
 #include "platform/common/native_path.h"
@@ -233,19 +234,7 @@ int PosixEnv::ShowMessageBox(WindowHandle, const std::string& text,
   std::cout << "[box] " << GbkToUtf8(caption) << ": " << GbkToUtf8(text)
             << "\n[box] " << (ok_cancel ? "ok/cancel (default ok)? " : "ok? ")
             << std::flush;
-  std::string answer;
-  if (!std::getline(std::cin, answer)) {
-    // No one to ask: never agree by default.
-    std::cout << "(no answer: " << (ok_cancel ? "cancel" : "ok") << ")"
-              << std::endl;
-    return ok_cancel ? id::kCancel : id::kOk;
-  }
-  for (char& c : answer) c = static_cast<char>(std::tolower(c));
-  if (ok_cancel && (answer == "cancel" || answer == "c" || answer == "no" ||
-                    answer == "n")) {
-    return id::kCancel;
-  }
-  return id::kOk;
+  return ReadBoxAnswer(std::cin, std::cout, ok_cancel);
 }
 
 WindowHandle PosixEnv::CreateDialogWindow(int, WindowHost* host) {
