@@ -49,7 +49,7 @@ class DownloadRootTest : public ::testing::Test {
     chmod(path.c_str(), mode);
     return path;
   }
-  TempFolder dir_;  // 0700, ours, in the sticky /tmp
+  TempFolder dir_;  // ours, writable by no one else, in the sticky /tmp
   PosixEnv env_;
 };
 
