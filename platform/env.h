@@ -67,10 +67,6 @@ struct HttpOptions {
   uint32_t timeout_ms = 0;
 };
 
-// The largest settings file the Linux layer reads: far above any real
-// one, small enough that a hostile one cannot exhaust memory.
-inline constexpr size_t kProfileFileLimit = 4u << 20;
-
 class Env {
  public:
   virtual ~Env() = default;
@@ -163,6 +159,10 @@ class Env {
 
   // ---- Profile strings ---------------------------------------------------
 
+  // The largest settings file the Linux layer reads: far above any real
+  // one, small enough that a hostile one cannot exhaust memory.
+  static constexpr size_t kProfileFileLimit = 4u << 20;
+
   // GetPrivateProfileStringA(section, key, default, buffer of `size`,
   // file): what the buffer holds, at most size - 1 bytes.  A missing file,
   // section or key gives the default (cut the same way); so does, on
@@ -176,10 +176,11 @@ class Env {
                                      const std::string& file) = 0;
 
   // WritePrivateProfileStringA(section, key, value, file): the key's line
-  // replaced or added, every other line kept, a UTF-16 file kept UTF-16;
-  // a missing file is created (its folder must exist).  The new file replaces the old one whole, so
+  // replaced or added, every other line kept; a missing file is created
+  // (its folder must exist).  The new file replaces the old one whole, so
   // a reader sees the old or the new content, never a torn one.  False
-  // when it cannot be written; the old file is then unchanged.
+  // when it cannot be written; the old file is then unchanged.  A UTF-16
+  // file stays UTF-16.
   virtual bool WriteProfileText(const std::string& section,
                                 const std::string& key,
                                 const std::string& value,

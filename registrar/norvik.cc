@@ -64,9 +64,8 @@ Settings ReadSettings(platform::Env* env, const std::string& folder) {
 
 int ReadCurrentUser(platform::Env* env, const std::string& folder,
                     std::string* name) {
-  std::optional<std::string> bytes =
-      env->ReadWholeFile(folder + "\\website\\pc2\\database\\current_user",
-                         kCurrentUserLimit);
+  std::optional<std::string> bytes = env->ReadWholeFile(
+      folder + "\\website\\pc2\\database\\current_user", kCurrentUserLimit);
   if (!bytes) return 1;
   // Read in text mode: Ctrl-Z ends the text; CR is white space anyway.
   std::string text = bytes->substr(0, bytes->find('\x1a'));

@@ -13,12 +13,12 @@ namespace registrar {
 // Exit statuses of one run.
 enum NorvikStatus {
   kRegistered = 0,
-  kSettingIsZero = -1,      // "mac地址为空，请检查！"
-  kNoCurrentUser = 1,       // current_user cannot be opened
-  kIncomplete = 2,          // a value missing, a text too long, no request file
-  kNotRegistered = 3,       // curl failed or the service said no
-  kUsage = 4,               // fewer than two arguments, or a first one
-                            // that is no http:// or https:// address
+  kSettingIsZero = -1,  // "mac地址为空，请检查！"
+  kNoCurrentUser = 1,   // current_user cannot be opened
+  kIncomplete = 2,      // a value missing, a text too long, no request file
+  kNotRegistered = 3,   // curl failed or the service said no
+  kUsage = 4,           // fewer than two arguments, or a first one
+                        // that is no http:// or https:// address
 };
 
 // The buffer sizes the record's texts must fit, terminator included.

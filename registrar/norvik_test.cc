@@ -187,9 +187,9 @@ TEST_F(NorvikTest, TooFewArgumentsGiveUsageAndSendNothing) {
 }
 
 TEST_F(NorvikTest, OnlyAnHttpAddressWithoutBlanksIsPassedToCurl) {
-  for (const char* url : {"-o", "-ofile", "--config=x", "ftp://h/r",
-                          "file:///etc/passwd", "http://h/r -o x",
-                          "http://h/r\t-o", "http://h/\r\n", "http:/h", ""}) {
+  for (const char* url :
+       {"-o", "-ofile", "--config=x", "ftp://h/r", "file:///etc/passwd",
+        "http://h/r -o x", "http://h/r\t-o", "http://h/\r\n", "http:/h", ""}) {
     EXPECT_EQ(Run("0", url), kUsage) << url;
   }
   EXPECT_TRUE(env_.TraceStartingWith("run ").empty());
@@ -207,7 +207,10 @@ TEST_F(NorvikTest, TheVerdictIsTheServicesAnswerNotCurlsStandardError) {
     int exit_code;
     int status;
   } cases[] = {
-      {"", "  % Total ...\r100    12    0     0  100    12   1200      0 --:--:--\r\n", 0, 3},
+      {"",
+       "  % Total ...\r100    12    0     0  100    12   1200      0 "
+       "--:--:--\r\n",
+       0, 3},
       {"registered\r\n0\r\n", "100  4096  100   400 0\r\n", 0, 0},
       {"registered\r\n0\r\n", "curl: (18) transfer closed\n", 18, 3},
       {"", "curl: (7) Failed to connect to h port 80: 0ms\n", 7, 3},

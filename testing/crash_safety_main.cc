@@ -44,9 +44,7 @@ double Now() {
 // whole-file write it makes.
 class StateRecorder : public platform::PosixEnv {
  public:
-  explicit StateRecorder(const TempFolder& folder) : folder_(folder) {
-    Note();
-  }
+  explicit StateRecorder(const TempFolder& folder) : folder_(folder) { Note(); }
   bool WriteWholeFile(const std::string& path,
                       const std::string& bytes) override {
     bool ok = PosixEnv::WriteWholeFile(path, bytes);
@@ -92,9 +90,8 @@ TEST(CrashSafetyTest, AKilledWriterLeavesEveryFileOldOrNewAndWhole) {
     std::string target = folder.windows_path();
     char* argv[] = {program.data(), target.data(), nullptr};
     pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv,
-                          environ),
-              0);
+    ASSERT_EQ(
+        posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
     usleep(static_cast<useconds_t>(pause(random) * 1e6));
     kill(pid, SIGKILL);
     int status = 0;

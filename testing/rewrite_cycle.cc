@@ -39,7 +39,8 @@ void WriteInitialFiles(const std::string& native_folder) {
       {"website/pc2/database/rc.txt", "1"},
       {"ip", ":0\r\n"}};
   for (const auto& [relative, bytes] : initial) {
-    std::filesystem::path file = std::filesystem::path(native_folder) / relative;
+    std::filesystem::path file =
+        std::filesystem::path(native_folder) / relative;
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
   }

@@ -237,8 +237,12 @@ TEST_F(UpdaterTest, TheVersionFileIsReadInTextMode) {
     const char* bytes;
     const char* version;
   } cases[] = {{"1.0.4\r\nmore", "1.0.4"},
-               {"1.0.4\x1a" "9\r\n", "1.0.4"},
-               {"\x1a" "1.0.4", ""},
+               {"1.0.4\x1a"
+                "9\r\n",
+                "1.0.4"},
+               {"\x1a"
+                "1.0.4",
+                ""},
                {"1.0\r4\n", "1.0\r4"}};
   for (const Case& c : cases) {
     Installed(c.bytes);

@@ -47,9 +47,8 @@ int WriteReachabilityFile(platform::Env& env, std::string folder,
 int ReadCurrentUser(platform::Env& env, const std::string& folder,
                     std::string& name) {
   name.clear();
-  std::optional<std::string> bytes =
-      env.ReadWholeFile(folder + "\\website\\pc2\\database\\current_user",
-                        kUserFileLimit);
+  std::optional<std::string> bytes = env.ReadWholeFile(
+      folder + "\\website\\pc2\\database\\current_user", kUserFileLimit);
   if (!bytes) return 1;
   const std::string text = FromTextModeBytes(*bytes);
   size_t begin = 0;

@@ -44,8 +44,8 @@ TEST_F(DataFilesTest, TheAddressFileEndsInCrLf) {
 }
 
 TEST_F(DataFilesTest, PortFilesCarryTheWholeNumberAsLocalPortDoes) {
-  WriteRouterSettings(env_, Folder(), "192.168.1.2", "203.0.113.9",
-                      1234567890, -2147483647);
+  WriteRouterSettings(env_, Folder(), "192.168.1.2", "203.0.113.9", 1234567890,
+                      -2147483647);
   EXPECT_EQ(Database("https_port"), "-2147483647");
   WriteAddressFile(env_, Folder(), "203.0.113.9", 1234567890);
   EXPECT_EQ(folder_.Read("ip"), "203.0.113.9:1234567890\r\n");

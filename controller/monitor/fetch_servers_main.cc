@@ -67,8 +67,8 @@ class Listener {
 class PhpServer {
  public:
   explicit PhpServer(const std::string& root) {
-    std::string token = "php-" + std::to_string(getpid()) + "-" +
-                        std::to_string(NowSeconds());
+    std::string token =
+        "php-" + std::to_string(getpid()) + "-" + std::to_string(NowSeconds());
     std::ofstream(root + "/server-token.txt", std::ios::binary) << token;
     for (int attempt = 0; attempt < 5 && !started_; ++attempt) {
       Spawn(root);

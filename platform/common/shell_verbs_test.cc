@@ -29,8 +29,8 @@ TEST(ShellVerbsTest, DelThroughALinkToAnotherFolderDeletesNothingThere) {
   dir.Write("pc2/sessionstemp/sess_1", "s");
   dir.Write("pc2/.keep", "");
   std::error_code ec;
-  std::filesystem::create_directory_symlink(
-      dir.path() + "elsewhere", dir.path() + "apache-logs", ec);
+  std::filesystem::create_directory_symlink(dir.path() + "elsewhere",
+                                            dir.path() + "apache-logs", ec);
   std::filesystem::create_directory_symlink(
       dir.path() + "elsewhere", dir.path() + "pc2/sessionstemp/linked", ec);
   if (ec) GTEST_SKIP() << "no folder links here: " << ec.message();

@@ -15,7 +15,8 @@ std::optional<std::string> FakeEnv::ReadWholeFile(const std::string& path,
                                                   size_t max_bytes) {
   std::error_code ec;
   const std::string native = ToNativePath(path);
-  if (!fs::is_regular_file(native, ec) || fs::file_size(native, ec) > max_bytes) {
+  if (!fs::is_regular_file(native, ec) ||
+      fs::file_size(native, ec) > max_bytes) {
     return std::nullopt;
   }
   std::ifstream in(native, std::ios::binary);
@@ -69,8 +70,7 @@ std::string FakeEnv::GetProfileText(const std::string& section,
                                     const std::string& default_value,
                                     size_t size, const std::string& file) {
   return ReadProfileText(ReadWholeFile(file, kProfileFileLimit).value_or(""),
-                         section, key,
-                         default_value, size);
+                         section, key, default_value, size);
 }
 
 bool FakeEnv::WriteProfileText(const std::string& section,

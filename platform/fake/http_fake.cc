@@ -29,8 +29,7 @@ bool FakeEnv::DownloadToFile(const std::string& url, const std::string& path,
   }
   auto it = http_answers.find(url);
   bool ok = it != http_answers.end() && it->second.result == HttpResult::kOk &&
-            it->second.status / 100 == 2 &&
-            it->second.body.size() <= max_bytes;
+            it->second.status / 100 == 2 && it->second.body.size() <= max_bytes;
   if (ok) {
     std::ofstream out(ToNativePath(path), std::ios::binary | std::ios::trunc);
     out << it->second.body;

@@ -22,7 +22,7 @@ TEST(ConsoleBoxTest, UnknownAnswersAskAgainThenTheSafeOneIsTaken) {
       {"  Yes\r\n", true, id::kOk, 0},
       {"cancel \r\n", true, id::kCancel, 0},
       {"\tNO\n", true, id::kCancel, 0},
-      {"", true, id::kCancel, 0},                  // end of input
+      {"", true, id::kCancel, 0},  // end of input
       {"sure\nok\n", true, id::kOk, 1},
       {"\x01\xff\x7f\ncancel\n", true, id::kCancel, 1},
       {"okay\nyep\nproceed\nok\n", true, id::kCancel, 2},  // never the 4th

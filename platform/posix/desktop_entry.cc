@@ -15,11 +15,20 @@ std::string DesktopExecValue(const std::string& program) {
   std::string value;
   for (char c : quoted) {
     switch (c) {
-      case '\\': value += "\\\\"; break;
-      case '\n': value += "\\n"; break;
-      case '\r': value += "\\r"; break;
-      case '\t': value += "\\t"; break;
-      default: value += c;
+      case '\\':
+        value += "\\\\";
+        break;
+      case '\n':
+        value += "\\n";
+        break;
+      case '\r':
+        value += "\\r";
+        break;
+      case '\t':
+        value += "\\t";
+        break;
+      default:
+        value += c;
     }
   }
   return value;
@@ -33,8 +42,11 @@ std::optional<std::string> DesktopExecProgram(const std::string& value) {
       continue;
     }
     char c = value[++i];
-    text += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t'
-          : c == 's' ? ' '  : c;
+    text += c == 'n'   ? '\n'
+            : c == 'r' ? '\r'
+            : c == 't' ? '\t'
+            : c == 's' ? ' '
+                       : c;
   }
   if (text.size() < 2 || text.front() != '"' || text.back() != '"') {
     return std::nullopt;

@@ -40,7 +40,8 @@ TEST(HostileFileTest, OnlyRegularFilesAreReadAndNothingBlocks) {
   ASSERT_EQ(lstat((dir.path() + "fifo").c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
   // A settings file over the limit is not read, nor rewritten cut.
-  std::string huge = "[s]\r\nk=v\r\n" + std::string(kProfileFileLimit, ';');
+  std::string huge =
+      "[s]\r\nk=v\r\n" + std::string(Env::kProfileFileLimit, ';');
   dir.Write("huge.ini", huge);
   std::string file = dir.windows_path() + "huge.ini";
   EXPECT_EQ(env.GetProfileText("s", "k", "none", 32, file), "none");

@@ -148,9 +148,8 @@ TEST(DownloadTest, OnlyA2xxAnswerIsStored) {
   EXPECT_FALSE(env.DownloadToFile(missing.url("/setup.exe"), other, 1000, {}));
   EXPECT_FALSE(dir.Exists("other.exe"));
   EXPECT_FALSE(dir.Exists("other.exe.download"));
-  EXPECT_FALSE(env.DownloadToFile(good.url(),
-                                  dir.windows_path() + "no\\folder.exe", 1000,
-                                  {}));
+  EXPECT_FALSE(env.DownloadToFile(
+      good.url(), dir.windows_path() + "no\\folder.exe", 1000, {}));
   // One byte over the limit: given up, nothing left behind.
   EXPECT_FALSE(env.DownloadToFile(good.url("/setup.exe"), other, 11, {}));
   EXPECT_FALSE(dir.Exists("other.exe"));

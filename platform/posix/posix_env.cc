@@ -16,10 +16,10 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/common/native_path.h"
 #include "platform/posix/console_box.h"
 #include "platform/posix/console_text.h"
 #include "platform/posix/desktop_entry.h"
-#include "platform/common/native_path.h"
 #include "platform/posix/spawn.h"
 
 namespace platform {

@@ -42,7 +42,8 @@ bool IsPrivate(std::string native) {
     return false;
   }
   // Every folder above it must keep others from renaming it away.
-  for (size_t slash = native.rfind('/'); slash != std::string::npos && slash > 0;
+  for (size_t slash = native.rfind('/');
+       slash != std::string::npos && slash > 0;
        slash = native.rfind('/', slash - 1)) {
     if (!IsSafeAncestor(native.substr(0, slash))) return false;
   }
@@ -53,11 +54,12 @@ bool IsPrivate(std::string native) {
 // is there is narrowed to 0700.  True when it is then private.
 bool MakePrivateFolder(const std::string& folder) {
   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  int fd =
+      open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st;
-  bool ours = fstat(fd, &st) == 0 && st.st_uid == geteuid() &&
-              fchmod(fd, 0700) == 0;
+  bool ours =
+      fstat(fd, &st) == 0 && st.st_uid == geteuid() && fchmod(fd, 0700) == 0;
   close(fd);
   return ours && IsPrivate(folder);
 }

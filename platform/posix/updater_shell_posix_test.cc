@@ -74,7 +74,7 @@ TEST_F(DownloadRootTest, OnlyAFolderOfOursThatNoOneElseCanChangeIsPrivate) {
       {foreign, geteuid() == 65534},
       {Make("open/inside", 0700), false},  // the parent lets it be swapped
       {Make("sticky/inside", 0700), true},
-      {"own", false},                      // relative
+      {"own", false},  // relative
       {dir_.path() + "missing", false},
   };
   for (const Case& c : cases) {

@@ -108,8 +108,8 @@ bool Win32Env::DownloadToFile(const std::string& url, const std::string& path,
     if (!InternetReadFile(page, buf, sizeof buf, &got)) ok = false;
     if (!ok || got == 0) break;
     stored += got;
-    ok = stored <= max_bytes &&
-         WriteFile(file, buf, got, &written, nullptr) && written == got;
+    ok = stored <= max_bytes && WriteFile(file, buf, got, &written, nullptr) &&
+         written == got;
   }
   ok = CloseHandle(file) && ok;
   if (ok &&

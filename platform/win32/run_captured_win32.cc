@@ -58,8 +58,8 @@ int Win32Env::RunCommandCaptured(const std::string& command_line,
   std::vector<char> line(command_line.begin(), command_line.end());
   line.push_back('\0');
   PROCESS_INFORMATION process = {};
-  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
-                                0, nullptr, nullptr, &startup, &process);
+  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0,
+                                nullptr, nullptr, &startup, &process);
   if (!started) *error = GetLastError();
   // Our copies of the write ends go at once, so the reads below end when
   // the child (and whatever inherited its ends) is done.
