@@ -50,18 +50,22 @@ bool IsPrivate(std::string native) {
   return IsSafeAncestor("/");
 }
 
-// Makes `folder` with mode 0700 unless it is there; a folder of ours that
-// is there is narrowed to 0700.  True when it is then private.
-bool MakePrivateFolder(const std::string& folder) {
+// Makes `folder` with mode 0700 unless it is there.  True when it is then
+// private; one that is there is narrowed to 0700 only when `narrow` (our
+// own folder, not the user's ~/.cache).
+bool MakePrivateFolder(const std::string& folder, bool narrow) {
   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  int fd =
-      open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st;
-  bool ours =
-      fstat(fd, &st) == 0 && st.st_uid == geteuid() && fchmod(fd, 0700) == 0;
-  close(fd);
-  return ours && IsPrivate(folder);
+  if (narrow) {
+    int fd =
+        open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ours = fstat(fd, &st) == 0 && st.st_uid == geteuid() &&
+                fchmod(fd, 0700) == 0;
+    close(fd);
+    if (!ours) return false;
+  }
+  return IsPrivate(folder);
 }
 
 // The home folder: $HOME when it is private (a test or a user may point
@@ -103,8 +107,8 @@ std::string PosixEnv::FirstLogicalDrive() {
   const char* tmp = std::getenv("TMPDIR");
   if (tmp != nullptr && IsPrivateFolder(tmp)) return WithSlash(tmp);
   std::string home = UserHome();
-  if (home.empty() || !MakePrivateFolder(home + "/.cache") ||
-      !MakePrivateFolder(home + "/.cache/bramo")) {
+  if (home.empty() || !MakePrivateFolder(home + "/.cache", false) ||
+      !MakePrivateFolder(home + "/.cache/bramo", true)) {
     return "";
   }
   return home + "/.cache/bramo/";

@@ -107,6 +107,14 @@ TEST_F(DownloadRootTest, TmpdirOnlyWhenPrivateElseAPrivateFolderOfTheHome) {
   struct stat st;
   ASSERT_EQ(lstat(fallback.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0700u);
+  // The user's own ~/.cache keeps its mode.
+  std::string user = Make("user", 0700);
+  Make("user/.cache", 0755);
+  ScopedEnv user_home("HOME", user);
+  ScopedEnv shared("TMPDIR", std::string("/tmp"));
+  EXPECT_EQ(env_.FirstLogicalDrive(), user + "/.cache/bramo/");
+  ASSERT_EQ(lstat((user + "/.cache").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0755u);
   // A folder of that name made beforehand by another user is not used.
   std::string taken = Make("home2", 0700);
   Make("home2/.cache", 0700);
