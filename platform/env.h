@@ -135,13 +135,14 @@ class Env {
   virtual int System(const std::string& command) = 0;
 
   // Runs `command_line` (its first word found as CreateProcessA finds it:
-  // the program's own folder, the current folder, then PATH) with standard
-  // output and standard error both going into one pipe, and waits for it
-  // without a time limit.  The pipe is read while the program runs, so any
-  // amount of output is taken whole.  Returns:
-  //   0  the program ran and ended: *output holds everything it wrote, in
-  //      the order it reached the pipe, and *exit_code its exit status;
-  //   2  the pipe cannot be created;
+  // the program's own folder, the current folder, then PATH) with its
+  // standard output and its standard error in two pipes of their own, and
+  // waits for it without a time limit.  Both pipes are read while the
+  // program runs, so any amount of either is taken whole.  Returns:
+  //   0  the program ran and ended: *output holds everything it wrote to
+  //      standard output, *errors everything it wrote to standard error
+  //      (a progress meter, say), and *exit_code its exit status;
+  //   2  a pipe cannot be created;
   //   3  the program cannot be started: *error holds the system's code
   //      (2 when it cannot be found);
   //   4  waiting for it failed.
@@ -149,8 +150,8 @@ class Env {
   // arguments that are Windows paths of this machine (a leading
   // backslash, also after an '@') to Linux paths.
   virtual int RunCommandCaptured(const std::string& command_line,
-                                 std::string* output, int* exit_code,
-                                 uint32_t* error) = 0;
+                                 std::string* output, std::string* errors,
+                                 int* exit_code, uint32_t* error) = 0;
 
   // ---- Console -----------------------------------------------------------
 
@@ -182,9 +183,16 @@ class Env {
 
   // ---- Profile strings ---------------------------------------------------
 
+  // The largest settings file the Linux layer reads: far above any real
+  // one, small enough that a hostile one cannot exhaust memory.
+  static constexpr size_t kProfileFileLimit = 4u << 20;
+
   // GetPrivateProfileStringA(section, key, default, buffer of `size`,
   // file): what the buffer holds, at most size - 1 bytes.  A missing file,
-  // section or key gives the default (cut the same way).
+  // section or key gives the default (cut the same way); so does, on
+  // Linux, a file that is no regular file or is over kProfileFileLimit.
+  // A file in UTF-16 with its byte order mark reads as on Windows: as
+  // text of the ANSI code page.
   virtual std::string GetProfileText(const std::string& section,
                                      const std::string& key,
                                      const std::string& default_value,
@@ -195,7 +203,8 @@ class Env {
   // replaced or added, every other line kept; a missing file is created
   // (its folder must exist).  The new file replaces the old one whole, so
   // a reader sees the old or the new content, never a torn one.  False
-  // when it cannot be written; the old file is then unchanged.
+  // when it cannot be written; the old file is then unchanged.  A UTF-16
+  // file stays UTF-16.
   virtual bool WriteProfileText(const std::string& section,
                                 const std::string& key,
                                 const std::string& value,
@@ -203,8 +212,11 @@ class Env {
 
   // ---- Files -------------------------------------------------------------
 
-  // The bytes of a file; nullopt when it cannot be read.
-  virtual std::optional<std::string> ReadWholeFile(const std::string& path) = 0;
+  // The bytes of a regular file of at most `max_bytes` bytes; nullopt when
+  // it cannot be read, is longer, or is no regular file (a pipe or a
+  // device such as /dev/zero could block the reader or never end).
+  virtual std::optional<std::string> ReadWholeFile(const std::string& path,
+                                                   size_t max_bytes) = 0;
 
   // Replaces a file's content whole with `bytes` (no text-mode
   // conversion): written to a temporary file in the same folder, then
@@ -261,11 +273,14 @@ class Env {
                              const HttpOptions& options) = 0;
 
   // Downloads `url` into the file `path`.  True only when the server
-  // answered with a 2xx status and the whole body was stored; otherwise
-  // false, and no file of a failed download is left at `path`.  A stored
-  // file can be run as a program, as any file can on Windows: the posix
-  // layer creates it with mode 0755 (less the umask).
+  // answered with a 2xx status and the whole body, of at most `max_bytes`
+  // bytes, was stored; otherwise false, and no file of a failed download
+  // is left at `path` (a longer body is given up as soon as it is longer,
+  // so an endless answer cannot fill the disk).  A stored file can be run
+  // as a program, as any file can on Windows: the posix layer creates it
+  // with mode 0755 (less the umask).
   virtual bool DownloadToFile(const std::string& url, const std::string& path,
+                              uint64_t max_bytes,
                               const HttpOptions& options) = 0;
 
   // ---- Updater's shell ---------------------------------------------------
@@ -280,8 +295,18 @@ class Env {
   virtual bool ShellOpenW(const std::string& address) = 0;
 
   // The root of the first logical drive (GetLogicalDriveStringsW), ending
-  // in a separator; empty when the list is empty.
+  // in a separator; empty when the list is empty.  On Linux, where /tmp is
+  // shared by every user, it is $TMPDIR only when that folder is private
+  // (see IsPrivateFolder); otherwise a private folder of the user's own
+  // (mode 0700), made when missing; empty when there is none to be had.
   virtual std::string FirstLogicalDrive() = 0;
+
+  // Whether `path` is a folder no other user can change or swap: not a
+  // link, and on Linux owned by this user, writable by no one else, and
+  // inside folders that no other user can change either (a sticky folder
+  // such as /tmp counts as such).  On Windows a folder that is not a link
+  // (reparse point); its permissions are the system's.
+  virtual bool IsPrivateFolder(const std::string& path) = 0;
 
   // An environment variable; nullopt when it is not set.
   virtual std::optional<std::string> EnvironmentVariable(

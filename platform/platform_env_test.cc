@@ -184,6 +184,31 @@ TEST_F(PlatformProgramTest, CommandInterpreterMakesFoldersAndEmptiesThem) {
   EXPECT_TRUE(out_.Exists("logs"));
 }
 
+TEST_F(PlatformProgramTest, CommandInterpreterTakesAQuotedFolderWhole) {
+  // A folder with a blank, as the updater's download folder may be.
+  std::string folder = out_.windows_path() + "my tmp\\sablo_update";
+  out_.Write("my/keep.txt", "the user's");
+  EXPECT_EQ(env_->System("md \"" + folder + "\""), 0);
+  EXPECT_TRUE(out_.Exists("my tmp/sablo_update"));
+  out_.Write("my tmp/sablo_update/setup.exe", "x");
+  env_->System("rd /s /q \"" + folder + "\"");
+  EXPECT_FALSE(out_.Exists("my tmp/sablo_update"));
+  EXPECT_TRUE(out_.Exists("my tmp"));
+  EXPECT_EQ(out_.Read("my/keep.txt"), "the user's");
+}
+
+TEST_F(PlatformProgramTest, ACapturedRunKeepsStandardErrorApart) {
+  std::string output, errors;
+  int exit_code = -1;
+  uint32_t error = 0;
+  ASSERT_EQ(env_->RunCommandCaptured("\"" + tool_ + "\" -streams", &output,
+                                     &errors, &exit_code, &error),
+            0);
+  EXPECT_EQ(output, "answer");
+  EXPECT_EQ(errors, "meter");
+  EXPECT_EQ(exit_code, 3);
+}
+
 TEST_F(PlatformProgramTest, CommandInterpreterReportsAnUnknownProgram) {
   EXPECT_EQ(env_->System("bramo_no_such_program_4711"), 9009);
 }

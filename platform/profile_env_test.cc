@@ -79,14 +79,32 @@ TEST_F(ProfileEnvTest, AFileInAMissingFolderCannotBeWritten) {
 TEST_F(ProfileEnvTest, WholeFilesAreReplacedAndReadBackByteForByte) {
   std::string path = dir_.windows_path() + "rc.txt";
   EXPECT_FALSE(env_->FileExists(path));
-  EXPECT_EQ(env_->ReadWholeFile(path), std::nullopt);
+  EXPECT_EQ(env_->ReadWholeFile(path, 100), std::nullopt);
   std::string bytes("0\r\n\x1A\xB0\x5C\0end", 9);
   ASSERT_TRUE(env_->WriteWholeFile(path, bytes));
   EXPECT_TRUE(env_->FileExists(path));
-  EXPECT_EQ(env_->ReadWholeFile(path), bytes);
+  EXPECT_EQ(env_->ReadWholeFile(path, 100), bytes);
   ASSERT_TRUE(env_->WriteWholeFile(path, ""));
-  EXPECT_EQ(env_->ReadWholeFile(path), "");
+  EXPECT_EQ(env_->ReadWholeFile(path, 100), "");
   EXPECT_FALSE(env_->WriteWholeFile(dir_.windows_path() + "no\\rc.txt", "x"));
+  // Never more than the reader asked for.
+  ASSERT_TRUE(env_->WriteWholeFile(path, std::string(101, 'x')));
+  EXPECT_EQ(env_->ReadWholeFile(path, 100), std::nullopt);
+  EXPECT_EQ(env_->ReadWholeFile(path, 101), std::string(101, 'x'));
+}
+
+TEST_F(ProfileEnvTest, AFileSavedAsUtf16WithItsMarkIsReadAndStaysUtf16) {
+  auto utf16 = [](const std::string& ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : ascii) bytes += std::string{c, '\0'};
+    return bytes;
+  };
+  dir_.Write("sablo.ini", utf16("[upnp]\r\nupnp.http.port=8080\r\n"));
+  EXPECT_EQ(Get("upnp", "upnp.http.port"), "8080");
+  ASSERT_TRUE(env_->WriteProfileText("upnp", "upnp.https.port", "8443", Ini()));
+  EXPECT_EQ(Get("upnp", "upnp.http.port"), "8080");
+  EXPECT_EQ(Get("upnp", "upnp.https.port"), "8443");
+  EXPECT_EQ(dir_.Read("sablo.ini").substr(0, 4), std::string("\xFF\xFE[\0", 4));
 }
 
 }  // namespace

@@ -7,6 +7,9 @@
 namespace registrar {
 namespace {
 
+// Far more than a name and the blanks around it; a larger current_user is
+// no file of the web application's.
+constexpr size_t kCurrentUserLimit = 64u << 10;
 constexpr char kUsageText[] = "usage: norvik.exe <registration-URL> <pin>\n";
 
 bool IsBlank(char c) {
@@ -22,6 +25,27 @@ bool Fits(const std::string& text, size_t size) { return text.size() < size; }
 std::string ProgramFolder(const std::string& module_path) {
   size_t slash = module_path.rfind('\\');
   return slash == std::string::npos ? module_path : module_path.substr(0, slash);
+}
+
+// An address curl can only take as the address to post to: http:// or
+// https:// (any case) and no blank or control character that would split
+// it into more words of the command line.  Anything else, a leading '-'
+// above all, curl would read as options of its own.
+bool IsServiceAddress(const std::string& url) {
+  auto starts = [&url](const std::string& scheme) {
+    if (url.size() < scheme.size()) return false;
+    for (size_t i = 0; i < scheme.size(); ++i) {
+      char c = url[i];
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      if (c != scheme[i]) return false;
+    }
+    return true;
+  };
+  if (!starts("http://") && !starts("https://")) return false;
+  for (unsigned char c : url) {
+    if (c <= ' ' || c == 0x7f) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -40,8 +64,8 @@ Settings ReadSettings(platform::Env* env, const std::string& folder) {
 
 int ReadCurrentUser(platform::Env* env, const std::string& folder,
                     std::string* name) {
-  std::optional<std::string> bytes =
-      env->ReadWholeFile(folder + "\\website\\pc2\\database\\current_user");
+  std::optional<std::string> bytes = env->ReadWholeFile(
+      folder + "\\website\\pc2\\database\\current_user", kCurrentUserLimit);
   if (!bytes) return 1;
   // Read in text mode: Ctrl-Z ends the text; CR is white space anyway.
   std::string text = bytes->substr(0, bytes->find('\x1a'));
@@ -59,10 +83,11 @@ int ReadCurrentUser(platform::Env* env, const std::string& folder,
 
 int RunCommandCaptured(platform::Env* env, const std::string& command_line) {
   std::string output;
+  std::string errors;
   int exit_code = 0;
   uint32_t error = 0;
-  int status = env->RunCommandCaptured(command_line, &output, &exit_code,
-                                       &error);
+  int status = env->RunCommandCaptured(command_line, &output, &errors,
+                                       &exit_code, &error);
   if (status == 3) {
     char line[64];
     std::snprintf(line, sizeof line, "Error : CreateProcessA: %u\n",
@@ -70,15 +95,20 @@ int RunCommandCaptured(platform::Env* env, const std::string& command_line) {
     env->Print(line);
   }
   if (status != 0) return status;
-  // No third character from the end: nothing to judge, so not accepted.
+  // The service's answer is what curl wrote to its standard output; its
+  // progress meter and its own error texts go to standard error, which
+  // says nothing of the service.  No third character from the end:
+  // nothing to judge, so not accepted.
   if (output.size() < 3) return 5;
   char result = output[output.size() - 3];
   env->Print(std::string("cResult = ") + result + "\n");
-  return result == '0' ? 0 : 5;
+  // A curl that reports an error (the answer broke off, say) has not
+  // brought the whole answer, whatever its last characters are.
+  return result == '0' && exit_code == 0 ? 0 : 5;
 }
 
 int RunNorvik(platform::Env* env, const std::vector<std::string>& args) {
-  if (args.size() < 2) {
+  if (args.size() < 2 || !IsServiceAddress(args[0])) {
     env->Print(kUsageText);
     return kUsage;
   }

@@ -13,11 +13,12 @@ namespace registrar {
 // Exit statuses of one run.
 enum NorvikStatus {
   kRegistered = 0,
-  kSettingIsZero = -1,      // "mac地址为空，请检查！"
-  kNoCurrentUser = 1,       // current_user cannot be opened
-  kIncomplete = 2,          // a value missing, a text too long, no request file
-  kNotRegistered = 3,       // curl failed or the service said no
-  kUsage = 4,               // fewer than two arguments
+  kSettingIsZero = -1,  // "mac地址为空，请检查！"
+  kNoCurrentUser = 1,   // current_user cannot be opened
+  kIncomplete = 2,      // a value missing, a text too long, no request file
+  kNotRegistered = 3,   // curl failed or the service said no
+  kUsage = 4,           // fewer than two arguments, or a first one
+                        // that is no http:// or https:// address
 };
 
 // The buffer sizes the record's texts must fit, terminator included.
@@ -45,10 +46,12 @@ Settings ReadSettings(platform::Env* env, const std::string& folder);
 int ReadCurrentUser(platform::Env* env, const std::string& folder,
                     std::string* name);
 
-// Runs `command_line` with its output captured and judges the answer by
-// its third character from the end.  Returns 0 for "0"; 2 no pipe, 3 not
-// started (after "Error : CreateProcessA: %d"), 4 the wait failed, 5 any
-// other character or an answer too short to have one.
+// Runs `command_line` with its standard output and standard error
+// captured apart, and judges the answer by the third character from the
+// end of its standard output.  Returns 0 for "0" from a program that ended
+// with status 0; 2 no pipe, 3 not started (after "Error : CreateProcessA:
+// %d"), 4 the wait failed, 5 any other character, an output too short to
+// have one, or a non-zero exit status.
 int RunCommandCaptured(platform::Env* env, const std::string& command_line);
 
 // The whole run; `args` are the arguments after the program name.

@@ -28,13 +28,12 @@ class Service:
     """php -S on a loopback port; ended by its own process id."""
 
     def __init__(self, work, refuse=False):
-        self.port = free_port()
-        self.store = os.path.join(work, f"records-{self.port}.txt")
-        self.raw = os.path.join(work, f"raw-{self.port}.txt")
+        self.store = os.path.join(work, f"records-{refuse}.txt")
+        self.raw = os.path.join(work, f"raw-{refuse}.txt")
         env = dict(os.environ, REGIST_STORE=self.store, REGIST_RAW=self.raw,
                    REGIST_REFUSE="1" if refuse else "0")
-        self.proc = start_php(SERVICE, self.port, env=env)
-        self.url = f"http://127.0.0.1:{self.port}/regist/regist.php"
+        self.php = start_php(SERVICE, env=env)
+        self.url = self.php.url("/regist/regist.php")
 
     def records(self):
         if not os.path.exists(self.store):
@@ -47,7 +46,7 @@ class Service:
             return f.read()
 
     def stop(self):
-        stop(self.proc)
+        stop(self.php)
 
 
 def install(work, name, ini, user):
@@ -130,6 +129,71 @@ try:
           f"service down exits 3 ({code}, {out!r})")
     check(not os.path.exists(os.path.join(f, "regData_norvik")),
           "request file gone after curl's failure")
+
+    # The verdict is the service's answer, every time: curl's progress
+    # meter on its standard error must never count.  Each answer runs
+    # RUNS times; the counts are printed for the record.
+    pages = os.path.join(work, "answers")
+    os.makedirs(pages)
+    answers = {
+        "ok-short.php": ("<?php echo \"registered\\r\\n0\\r\\n\";", True),
+        "ok-4k.php": ("<?php echo str_repeat('r', 4093), \"0\\r\\n\";", True),
+        "ok-100k.php": ("<?php echo str_repeat('r', 100000), \"0\\r\\n\";",
+                        True),
+        "empty.php": ("<?php", False),
+        "redirect.php": ("<?php header('Location: /elsewhere', true, 302);",
+                         False),
+        "error.php": ("<?php http_response_code(500); echo \"<html><body>"
+                      "Internal Server Error</body></html>\\n\";", False),
+        "missing.php": (None, False),
+    }
+    for page, (source, _) in answers.items():
+        if source is not None:
+            with open(os.path.join(pages, page), "w") as out:
+                out.write(source)
+    answer_server = start_php(pages)
+    services.append(answer_server)
+    base = answer_server.url("/")
+    f = install(work, "verdict", ini(b"m", b"1.2.3.4", b"80", b"443"), b"u")
+    runs = 5 if CURL_EXE else 25
+    for page, (_, accepted) in answers.items():
+        right = 0
+        for _ in range(runs):
+            code, out = run(f, base + page, "0")
+            right += code == (0 if accepted else 3)
+        print(f"     {page}: {right} of {runs} runs judged "
+              f"{'accepted' if accepted else 'refused'}")
+        check(right == runs, f"{page} is {'accepted' if accepted else 'refused'}"
+              f" in every run ({right} of {runs})")
+
+    # An address that is not http:// or https://, or holds a blank, is
+    # never passed to curl: curl would take "-o FILE" as an option.
+    for bad in ("-o" + os.path.join(f, "written"), "ftp://127.0.0.1/",
+                up.url + " -o written"):
+        code, out = run(f, bad, "0")
+        check(code == 4 and out.startswith(b"usage:"),
+              f"address {bad!r} gives usage ({code})")
+    check(not os.path.exists(os.path.join(f, "written")),
+          "no file written by a curl option")
+
+    # Settings or user files replaced by a device or a FIFO: the run ends
+    # at once, as if the file were missing, instead of growing or waiting.
+    if not CURL_EXE:
+        f = install(work, "devices", b"", b"")
+        ini_path = os.path.join(f, "sablo.ini")
+        user_path = os.path.join(f, "website", "pc2", "database",
+                                 "current_user")
+        os.remove(ini_path)
+        os.symlink("/dev/zero", ini_path)
+        code, out = run(f, up.url, "0")
+        check(code == 2, f"sablo.ini linked to /dev/zero: status 2 ({code})")
+        os.remove(ini_path)
+        with open(ini_path, "wb") as out_file:
+            out_file.write(ini(b"m", b"1.2.3.4", b"80", b"443"))
+        os.remove(user_path)
+        os.mkfifo(user_path)
+        code, out = run(f, up.url, "0")
+        check(code == 1, f"current_user a FIFO: status 1 ({code})")
 
     # Missing upnp.https.port: nothing sent, status 2, silent.
     before = len(up.records())

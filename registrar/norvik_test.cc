@@ -41,7 +41,7 @@ class NorvikTest : public ::testing::Test {
     folder_.Write("website/pc2/database/current_user", text);
   }
   void Answer(const std::string& output) {
-    env_.captured_runs.push_back({0, output, 0, 0});
+    env_.captured_runs.push_back({0, output, 0, 0, ""});
   }
   int Run(const std::string& pin = "0", const std::string& url = kUrl) {
     return RunNorvik(&env_, {url, pin});
@@ -103,14 +103,14 @@ TEST_F(NorvikTest, OutputTooShortToJudgeIsAFailureWithoutResultLine) {
 }
 
 TEST_F(NorvikTest, CurlThatCannotStartOrBeWaitedForFails) {
-  env_.captured_runs.push_back({3, "", 0, 2});
+  env_.captured_runs.push_back({3, "", 0, 2, ""});
   EXPECT_EQ(Run(), 3);
   EXPECT_EQ(Prints(),
             (std::vector<std::string>{"print \"Error : CreateProcessA: 2\\n\"",
                                       "print \"norvik失败!\\n\""}));
   for (int status : {2, 4}) {
     env_.ClearTrace();
-    env_.captured_runs.push_back({status, "", 0, 0});
+    env_.captured_runs.push_back({status, "", 0, 0, ""});
     EXPECT_EQ(Run(), 3);
     EXPECT_EQ(Prints(), std::vector<std::string>{"print \"norvik失败!\\n\""});
     EXPECT_EQ(env_.TraceStartingWith("system del").size(), 1u);
@@ -186,6 +186,41 @@ TEST_F(NorvikTest, TooFewArgumentsGiveUsageAndSendNothing) {
   EXPECT_FALSE(folder_.Exists("regData_norvik"));
 }
 
+TEST_F(NorvikTest, OnlyAnHttpAddressWithoutBlanksIsPassedToCurl) {
+  for (const char* url :
+       {"-o", "-ofile", "--config=x", "ftp://h/r", "file:///etc/passwd",
+        "http://h/r -o x", "http://h/r\t-o", "http://h/\r\n", "http:/h", ""}) {
+    EXPECT_EQ(Run("0", url), kUsage) << url;
+  }
+  EXPECT_TRUE(env_.TraceStartingWith("run ").empty());
+  EXPECT_FALSE(folder_.Exists("regData_norvik"));
+  for (const char* url : {"http://h/r", "HTTPS://h:8443/r?a=b"}) {
+    Answer("0\r\n");
+    EXPECT_EQ(Run("0", url), 0) << url;
+  }
+}
+
+TEST_F(NorvikTest, TheVerdictIsTheServicesAnswerNotCurlsStandardError) {
+  struct Case {
+    const char* output;
+    const char* errors;
+    int exit_code;
+    int status;
+  } cases[] = {
+      {"",
+       "  % Total ...\r100    12    0     0  100    12   1200      0 "
+       "--:--:--\r\n",
+       0, 3},
+      {"registered\r\n0\r\n", "100  4096  100   400 0\r\n", 0, 0},
+      {"registered\r\n0\r\n", "curl: (18) transfer closed\n", 18, 3},
+      {"", "curl: (7) Failed to connect to h port 80: 0ms\n", 7, 3},
+  };
+  for (const Case& c : cases) {
+    env_.captured_runs.push_back({0, c.output, c.exit_code, 0, c.errors});
+    EXPECT_EQ(Run(), c.status) << c.output << c.errors;
+  }
+}
+
 TEST_F(NorvikTest, TextsThatWouldNotFitTheirBuffersAreNotSent) {
   // The body's limit is 1023 bytes; the plain body with pin "0" is 103.
   std::string plain_body = kPlainBody;
@@ -198,7 +233,7 @@ TEST_F(NorvikTest, TextsThatWouldNotFitTheirBuffersAreNotSent) {
   EXPECT_EQ(Run(std::string(pin_at_limit.size() - 1, 'p') + "&"), 2);
   // The command line's limit is 255.
   std::string fixed = "curl -d @\"" + dir_ + "\\regData_norvik\" ";
-  std::string url(255 - fixed.size(), 'h');
+  std::string url = "http://" + std::string(255 - fixed.size() - 7, 'h');
   Answer("0\r\n");
   EXPECT_EQ(Run("0", url), 0);
   EXPECT_EQ(Run("0", url + "h"), 2);

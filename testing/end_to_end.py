@@ -1,6 +1,7 @@
 """What the end-to-end test scripts share: checks that go on after a
 failure, the skip when a tool is missing, and PHP's built-in server on a
 loopback port, ended by its own process id."""
+import os
 import shutil
 import socket
 import subprocess
@@ -36,21 +37,74 @@ def free_port():
         return s.getsockname()[1]
 
 
-def start_php(root, port, env=None, stderr=subprocess.DEVNULL):
-    """`php -S 127.0.0.1:<port> -t <root>`, once it accepts connections."""
-    proc = subprocess.Popen(["php", "-S", f"127.0.0.1:{port}", "-t", root],
-                            env=env, stdout=subprocess.DEVNULL, stderr=stderr)
-    for _ in range(100):
+def _listens(pid, port):
+    """Whether process `pid` holds the listening TCP socket of `port`."""
+    inodes = set()
+    for table in ("/proc/net/tcp", "/proc/net/tcp6"):
         try:
-            with socket.create_connection(("127.0.0.1", port), 0.2):
-                return proc
+            with open(table) as f:
+                rows = f.read().splitlines()[1:]
         except OSError:
+            continue
+        for row in rows:
+            fields = row.split()
+            if fields[3] == "0A" and int(fields[1].rsplit(":", 1)[1], 16) == port:
+                inodes.add(fields[9])
+    try:
+        fds = os.listdir(f"/proc/{pid}/fd")
+    except OSError:
+        return False
+    for fd in fds:
+        try:
+            link = os.readlink(f"/proc/{pid}/fd/{fd}")
+        except OSError:
+            continue
+        if link.startswith("socket:[") and link[8:-1] in inodes:
+            return True
+    return False
+
+
+class PhpServer:
+    """`php -S 127.0.0.1:<port> -t <root>`: `port`, `url(path)`, `stop()`.
+    Ended by its own process id."""
+
+    def __init__(self, proc, port):
+        self.proc, self.port = proc, port
+
+    def url(self, path):
+        return f"http://127.0.0.1:{self.port}{path}"
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait(10)
+
+
+def start_php(root, port=None, env=None, stderr=subprocess.DEVNULL,
+              attempts=5, wait_s=30):
+    """PHP's built-in server on `port` (a free one when None), returned once
+    it accepts connections itself.  A port taken meanwhile by another
+    program makes php end, or the connection reach that other program:
+    then the next attempt takes another free port."""
+    for _ in range(attempts):
+        port = port or free_port()
+        proc = subprocess.Popen(["php", "-S", f"127.0.0.1:{port}", "-t", root],
+                                env=env, stdout=subprocess.DEVNULL,
+                                stderr=stderr)
+        deadline = time.monotonic() + wait_s
+        while proc.poll() is None and time.monotonic() < deadline:
+            if _listens(proc.pid, port):
+                try:
+                    with socket.create_connection(("127.0.0.1", port), 1):
+                        return PhpServer(proc, port)
+                except OSError:
+                    pass
             time.sleep(0.05)
-    proc.terminate()
-    proc.wait(10)
+        if proc.poll() is None:
+            proc.terminate()
+        proc.wait(10)
+        port = None
     raise RuntimeError("PHP's built-in server did not start")
 
 
-def stop(proc):
-    proc.terminate()
-    proc.wait(10)
+def stop(server):
+    server.stop()

@@ -60,11 +60,11 @@ class Service:
         os.makedirs(os.path.join(self.root, "files"))
         if not WINE:
             shutil.copy(SETUP, os.path.join(self.root, "files", "setup.exe"))
-        self.port = free_port()
-        self.host = f"127.0.0.1:{self.port}"
         self.log_path = os.path.join(work, "service.log")
         self.log = open(self.log_path, "wb")
-        self.proc = start_php(self.root, self.port, stderr=self.log)
+        self.php = start_php(self.root, stderr=self.log)
+        self.port = self.php.port
+        self.host = f"127.0.0.1:{self.port}"
 
     def url(self, path):
         return f"http://{self.host}{path}"
@@ -84,7 +84,7 @@ class Service:
         return paths
 
     def stop(self):
-        stop(self.proc)
+        stop(self.php)
         self.log.close()
 
 
@@ -121,13 +121,15 @@ class Install:
     def download_folder(self):
         return os.path.join(self.tmp, "sablo_update")
 
-    def run(self, service_host, answers=b""):
+    def run(self, service_host, answers=b"", home=None):
         env = dict(os.environ, BRAMO_UPDATE_HOST=service_host,
                    TMPDIR=self.tmp, BRAMO_PAUSE_SCALE=str(SCALE),
                    BRAMO_TOOL_LOG=self.records["tools"],
                    BRAMO_SETUP_RECORD=self.records["setup"],
                    BRAMO_SETUP_HOLD_MS=str(SETUP_HOLD_MS),
                    BRAMO_OPEN_RECORD=self.records["open"])
+        if home is not None:
+            env["HOME"] = home
         start = time.monotonic()
         p = subprocess.Popen([*RUNNER, self.update], cwd=self.folder, env=env,
                              stdin=subprocess.PIPE, stdout=subprocess.PIPE,
@@ -279,11 +281,33 @@ def check_full_install(service, work):
                 victim.wait()
 
 
+def check_shared_tmpdir(service, work):
+    """A TMPDIR that every user can write is never the download root: the
+    installer goes to a private folder of the user's home instead."""
+    setup_url = service.url("/files/setup.exe")
+    service.publish(b"1.0.5#" + setup_url.encode() + b"\r\n")
+    install = Install(work, "shared", b"1.0.4\r\n")
+    os.chmod(install.tmp, 0o777)
+    home = os.path.join(work, "shared-home")
+    os.makedirs(home, mode=0o700)
+    code, out, _, _ = install.run(service.host, b"ok\ncancel\n", home=home)
+    private = os.path.join(home, ".cache", "bramo", "sablo_update")
+    check(code == 0 and os.path.isfile(os.path.join(private, "setup.exe")),
+          f"shared TMPDIR: the installer went to {private} ({code})")
+    check(os.listdir(install.tmp) == [], "shared TMPDIR: nothing stored there")
+    check(os.path.isdir(private) and
+          os.stat(os.path.dirname(private)).st_mode & 0o777 == 0o700,
+          "the private root has mode 0700")
+
+
 def check_declines(service, work):
     setup_url = service.url("/files/setup.exe")
     service.publish(b"1.0.5#" + setup_url.encode() + b"\r\n")
-    # Cancel at the first question, or nobody there to answer.
-    for name, answers in (("cancel", b"cancel\n"), ("no-answer", b"")):
+    # Cancel at the first question, or nobody there to answer, or only
+    # answers that mean neither (the box then asks again, then cancels).
+    garbage = b"\x01\xfe?\nokay\nsure thing\n"
+    for name, answers in (("cancel", b"cancel\n"), ("no-answer", b""),
+                          ("garbage", garbage)):
         install = Install(work, name, b"1.0.4\r\n")
         before = len(service.requests())
         code, out, _, _ = install.run(service.host, answers)
@@ -354,6 +378,7 @@ try:
     if not WINE:
         check_full_install(service, work)
         check_declines(service, work)
+        check_shared_tmpdir(service, work)
         check_failed_downloads(service, work)
 finally:
     if service is not None:

@@ -16,6 +16,10 @@ constexpr char kAskInstall[] = "是否安装最新版本";
 constexpr char kDownloadFailed[] = "下载新版本失败，请登录官网下载！";
 constexpr char kNoInfo[] = "无法从网站获取更新信息!\n";
 constexpr uint32_t kTwoHoursMs = 7200000;
+// Far more than a version line; a larger file is none of the installer's.
+constexpr size_t kVersionLimit = 64u << 10;
+// Far above any installer of ours, far below a full disk.
+constexpr uint64_t kInstallerLimit = 512ull << 20;
 
 // The update service and the web site share one host.  BRAMO_UPDATE_HOST
 // points a test or a private install at another one; users never set it.
@@ -29,6 +33,12 @@ std::string TrimLineEnd(std::string text) {
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
     text.pop_back();
   return text;
+}
+
+// "md" or "rd /s /q" and the folder, quoted: the folder may hold a blank,
+// which would make it two folders.
+std::string FolderCommand(const std::string& verb, const std::string& folder) {
+  return verb + " \"" + folder + "\"";
 }
 
 unsigned char Fold(unsigned char c) {
@@ -67,9 +77,13 @@ std::string ReadLocalVersion(platform::Env* env) {
   std::string module = env->ModulePath(260);
   size_t slash = module.rfind('\\');
   if (slash == std::string::npos) return "";
-  auto text = env->ReadWholeFile(module.substr(0, slash) + "\\version");
+  auto text =
+      env->ReadWholeFile(module.substr(0, slash) + "\\version", kVersionLimit);
   if (!text) return "";
-  std::string line = text->substr(0, text->find('\n'));
+  // Text mode, as the registration client reads its files: a Ctrl-Z ends
+  // the text.
+  std::string line = text->substr(0, text->find('\x1a'));
+  line = line.substr(0, line.find('\n'));
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
@@ -86,8 +100,11 @@ bool IsNewer(const std::string& published, const std::string& installed) {
 }
 
 std::string PrepareDownloadFolder(platform::Env* env) {
-  std::string folder = env->FirstLogicalDrive() + "sablo_update";
-  env->System("md " + folder);
+  std::string drive = env->FirstLogicalDrive();
+  // No drive: no folder, rather than one relative to wherever we run.
+  if (drive.empty()) return "";
+  std::string folder = drive + "sablo_update";
+  env->System(FolderCommand("md", folder));
   return folder;
 }
 
@@ -107,8 +124,11 @@ std::string InstallerFileName(const std::string& address) {
 int DownloadInstaller(platform::Env* env, const std::string& address,
                       const std::string& folder) {
   std::string name = InstallerFileName(address);
-  bool ok = !name.empty() &&
-            env->DownloadToFile(TrimLineEnd(address), folder + "\\" + name, {});
+  // The installer is run from this folder, as an administrator: never
+  // from one that another user could put a program of theirs into.
+  bool ok = !name.empty() && !folder.empty() && env->IsPrivateFolder(folder) &&
+            env->DownloadToFile(TrimLineEnd(address), folder + "\\" + name,
+                                kInstallerLimit, {});
   env->Print(ok ? "ok\n" : "fail\n");
   return ok ? 0 : 1;
 }
@@ -147,8 +167,8 @@ int RunUpdate(platform::Env* env) {
     return 0;
   StopSystemAndInstall(env, folder);
   env->Sleep(kTwoHoursMs);
-  env->System("rd /s /q " + folder);
-  env->System("md " + folder);
+  env->System(FolderCommand("rd /s /q", folder));
+  env->System(FolderCommand("md", folder));
   return 0;
 }
 

@@ -26,14 +26,17 @@ std::string ReadLocalVersion(platform::Env* env);
 // `installed`.
 bool IsNewer(const std::string& published, const std::string& installed);
 
-// First logical drive + "sablo_update", created with "md".
+// First logical drive + "sablo_update", created with "md"; empty when
+// there is no first drive.
 std::string PrepareDownloadFolder(platform::Env* env);
 
 // The local file name for `address`: after its last '/', the trailing CR LF
 // dropped.  Empty when it is empty or could leave the folder.
 std::string InstallerFileName(const std::string& address);
 
-// 0 when the installer was stored in `folder`, 1 otherwise.
+// 0 when the installer was stored in `folder`, 1 otherwise: also when the
+// folder is empty or not private (Env::IsPrivateFolder), or the installer
+// is larger than 512 MiB.
 int DownloadInstaller(platform::Env* env, const std::string& address,
                       const std::string& folder);
 

@@ -164,7 +164,7 @@ TEST_F(UpdaterTest, FullRunInstallsFromTheFolderWaitsAndEmptiesIt) {
     steps.push_back(line);
   }
   std::vector<std::string> want = {
-      "system md " + folder,
+      "system md \"" + folder + "\"",
       std::string("download ") + kSetupUrl + " -> " + folder + "\\setup.exe",
       "print \"ok\\n\"",
       "exec pskill norvik",
@@ -175,9 +175,11 @@ TEST_F(UpdaterTest, FullRunInstallsFromTheFolderWaitsAndEmptiesIt) {
       "exec pskill httpd.exe",
       "system \"" + folder + "\\setup.exe\"",
       "sleep 7200000",
-      "system rd /s /q " + folder,
-      "system md " + folder};
+      "system rd /s /q \"" + folder + "\"",
+      "system md \"" + folder + "\""};
   EXPECT_EQ(steps, want);
+  // An endless answer cannot fill the disk.
+  EXPECT_EQ(env_.last_download_limit, 512u << 20);
   EXPECT_EQ(Boxes().size(), 2u);
   EXPECT_TRUE(dir_.Exists("sablo_update"));
   EXPECT_FALSE(dir_.Exists("sablo_update/setup.exe"));
@@ -190,6 +192,62 @@ TEST_F(UpdaterTest, CancelAtTheSecondQuestionKeepsTheInstaller) {
   EXPECT_EQ(RunUpdate(&env_), 0);
   EXPECT_EQ(dir_.Read("sablo_update/setup.exe"), "installer bytes");
   EXPECT_TRUE(env_.TraceStartingWith("exec").empty());
+}
+
+TEST_F(UpdaterTest, AFolderWithABlankIsOneFolderToMakeAndRemove) {
+  // "rd /s /q <drive>my tmp\sablo_update" unquoted would remove "my".
+  env_.first_drive = dir_.windows_path() + "my tmp\\";
+  dir_.Write("my/keep.txt", "the user's");
+  dir_.Write("my tmp/.keep", "");
+  Page(std::string("1.0.5#") + kSetupUrl + "\r\n");
+  env_.http_answers[kSetupUrl].body = "installer bytes";
+  EXPECT_EQ(RunUpdate(&env_), 0);
+  EXPECT_EQ(dir_.Read("my/keep.txt"), "the user's");
+  EXPECT_TRUE(dir_.Exists("my tmp/sablo_update"));
+  EXPECT_FALSE(dir_.Exists("my tmp/sablo_update/setup.exe"));
+  EXPECT_FALSE(dir_.Exists("tmp"));
+}
+
+TEST_F(UpdaterTest, NoInstallerIsStoredInAFolderThatIsNotPrivate) {
+  struct Case {
+    const char* what;
+    std::string drive;
+    bool foreign;
+  } cases[] = {
+      {"another user's folder", dir_.windows_path(), true},
+      {"no drive", "", false},
+  };
+  for (const Case& c : cases) {
+    env_.ClearTrace();
+    env_.first_drive = c.drive;
+    if (c.foreign) env_.foreign_folders.insert(Folder());
+    Page(std::string("1.0.5#") + kSetupUrl + "\r\n");
+    env_.http_answers[kSetupUrl].body = "installer bytes";
+    EXPECT_EQ(RunUpdate(&env_), 0) << c.what;
+    EXPECT_EQ(env_.TraceStartingWith("print").back(), "print \"fail\\n\"")
+        << c.what;
+    EXPECT_EQ(env_.TraceStartingWith("open").size(), 1u) << c.what;
+    EXPECT_TRUE(env_.TraceStartingWith("download").empty()) << c.what;
+    EXPECT_TRUE(env_.TraceStartingWith("exec").empty()) << c.what;
+  }
+}
+
+TEST_F(UpdaterTest, TheVersionFileIsReadInTextMode) {
+  struct Case {
+    const char* bytes;
+    const char* version;
+  } cases[] = {{"1.0.4\r\nmore", "1.0.4"},
+               {"1.0.4\x1a"
+                "9\r\n",
+                "1.0.4"},
+               {"\x1a"
+                "1.0.4",
+                ""},
+               {"1.0\r4\n", "1.0\r4"}};
+  for (const Case& c : cases) {
+    Installed(c.bytes);
+    EXPECT_EQ(ReadLocalVersion(&env_), c.version) << c.bytes;
+  }
 }
 
 }  // namespace

@@ -7,6 +7,9 @@
 namespace {
 
 constexpr size_t kUserBytes = 128;
+// Far more than a name and the blanks around it; a larger current_user is
+// no file of the web application's.
+constexpr size_t kUserFileLimit = 64u << 10;
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
@@ -44,8 +47,8 @@ int WriteReachabilityFile(platform::Env& env, std::string folder,
 int ReadCurrentUser(platform::Env& env, const std::string& folder,
                     std::string& name) {
   name.clear();
-  std::optional<std::string> bytes =
-      env.ReadWholeFile(folder + "\\website\\pc2\\database\\current_user");
+  std::optional<std::string> bytes = env.ReadWholeFile(
+      folder + "\\website\\pc2\\database\\current_user", kUserFileLimit);
   if (!bytes) return 1;
   const std::string text = FromTextModeBytes(*bytes);
   size_t begin = 0;

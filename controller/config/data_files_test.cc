@@ -43,6 +43,16 @@ TEST_F(DataFilesTest, TheAddressFileEndsInCrLf) {
   EXPECT_EQ(folder_.Read("ip"), "203.0.113.9:80\r\n");
 }
 
+TEST_F(DataFilesTest, PortFilesCarryTheWholeNumberAsLocalPortDoes) {
+  WriteRouterSettings(env_, Folder(), "192.168.1.2", "203.0.113.9", 1234567890,
+                      -2147483647);
+  EXPECT_EQ(Database("https_port"), "-2147483647");
+  WriteAddressFile(env_, Folder(), "203.0.113.9", 1234567890);
+  EXPECT_EQ(folder_.Read("ip"), "203.0.113.9:1234567890\r\n");
+  WriteLocalPortFile(env_, Folder(), 1234567890, -2147483647);
+  EXPECT_EQ(Database("local_port"), "1234567890:-2147483647");
+}
+
 TEST_F(DataFilesTest, AFileThatCannotBeWrittenIsSkippedQuietly) {
   testing_support::TempFolder bare;  // no website folder
   EXPECT_EQ(WriteLocalPortFile(env_, bare.windows_path(), 1, 2), 0);

@@ -8,6 +8,10 @@ const char kHttpdOpenErrorText[] =
 
 namespace {
 
+// Many times the size of any configuration of ours; a larger file is not
+// ours to rewrite.
+constexpr size_t kHttpdConfLimit = 4u << 20;
+
 bool BeginsWith(const std::string& line, const std::string& prefix) {
   return FindGbk(line, prefix) == 0;
 }
@@ -52,7 +56,7 @@ std::string RewriteHttpdLine(const std::string& line,
 int RewriteHttpdConf(platform::Env& env, const std::string& folder,
                      int httpPort, int httpsPort) {
   const std::string path = folder + "apache\\conf\\httpd.conf";
-  std::optional<std::string> bytes = env.ReadWholeFile(path);
+  std::optional<std::string> bytes = env.ReadWholeFile(path, kHttpdConfLimit);
   auto fail = [&] {
     env.ShowMessageBox(0, kHttpdOpenErrorText, "",
                        platform::mb::kOk | platform::mb::kIconError);

@@ -2,10 +2,12 @@
 
 #include <cstdio>
 
+#include "controller/config/data_files.h"
 #include "controller/config/text_file.h"
 
 namespace {
 
+// "%d" in a zeroed 10-byte buffer, as the settings keys are written.
 std::string Number(int value) {
   char text[10] = {};
   std::snprintf(text, sizeof text, "%d", value);
@@ -23,13 +25,14 @@ void WriteRouterSettings(platform::Env& env, const std::string& folder,
   env.WriteProfileText("upnp", "upnp.https.port", Number(routerHttpsPort), ini);
   env.WriteProfileText("ip", "ip.external", externalIp, ini);
   env.WriteProfileText("ip", "ip.internal", localIp, ini);
-  WriteTextFile(env, folder + "website\\pc2\\database\\https_port",
-                Number(routerHttpsPort));
+  WriteHttpsPortFile(env, folder, routerHttpsPort);
 }
 
 int WriteAddressFile(platform::Env& env, const std::string& folder,
                      const std::string& externalIp, int routerHttpPort) {
+  // The whole number, as in the other data files: only the settings keys
+  // are cut to their 10-byte buffers.
   WriteTextFile(env, folder + "\\ip",
-                externalIp + ":" + Number(routerHttpPort) + "\n");
+                externalIp + ":" + std::to_string(routerHttpPort) + "\n");
   return 0;
 }

@@ -42,6 +42,40 @@ TEST_F(SettingsFileTest, TheModeFlagAtStartUpAndInTheDialogDiffer) {
   EXPECT_FALSE(manual);
 }
 
+// The start-up readers and the toggles see the first character only;
+// the dialog converts the whole text.
+TEST_F(SettingsFileTest, FirstCharacterReadersOfTheModeAndTheFlags) {
+  struct Case {
+    const char* text;
+    bool manual_at_start_up;
+    bool manual_in_dialog;
+    bool flag;
+    const char* toggled;
+  } cases[] = {
+      {"0x", false, false, false, "1"},
+      {"1x", true, true, true, "0"},
+      {"01", false, true, false, "1"},
+  };
+  for (const Case& c : cases) {
+    Ini(std::string("[pattern]\r\npattern.type=") + c.text +
+        "\r\n[brix7]\r\nbrix7.autorun=" + c.text +
+        "\r\nbrix7.startwithwindows=" + c.text + "\r\n");
+    bool manual = !c.manual_at_start_up, with_windows = !c.flag,
+         auto_run = !c.flag;
+    int http = 0, https = 0;
+    ReadModeFlag(env_, Folder(), manual);
+    EXPECT_EQ(manual, c.manual_at_start_up) << c.text;
+    ReadPortDialogSettings(env_, Folder(), http, https, manual);
+    EXPECT_EQ(manual, c.manual_in_dialog) << c.text;
+    ReadStartupFlags(env_, Folder(), with_windows, auto_run);
+    EXPECT_EQ(with_windows, c.flag) << c.text;
+    EXPECT_EQ(auto_run, c.flag) << c.text;
+    ToggleAutoRun(env_, Folder(), auto_run);
+    EXPECT_EQ(Key("brix7", "brix7.autorun"), c.toggled) << c.text;
+    EXPECT_EQ(auto_run, std::string(c.toggled) == "1") << c.text;
+  }
+}
+
 TEST_F(SettingsFileTest, RouterPortsAndTheirErrors) {
   int http = 5, https = 7;
   EXPECT_EQ(ReadRouterPorts(env_, Folder(), http, https), 1);

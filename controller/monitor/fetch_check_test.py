@@ -39,9 +39,8 @@ try:
         f.write(b"58.1.2.3")
     with open(os.path.join(work, "address-crlf.txt"), "wb") as f:
         f.write(b"58.1.2.3\r\n")
-    port = free_port()
-    php = start_php(work, port)
-    base = f"http://127.0.0.1:{port}"
+    php = start_php(work)
+    base = php.url("")
 
     result, size, _, text = fetch("text", base + "/big.txt")
     check(result == 0 and size == 1023 and text == (b"0123456789" * 300)[:1023],

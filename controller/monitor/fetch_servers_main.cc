@@ -61,19 +61,34 @@ class Listener {
 };
 
 // `php -S 127.0.0.1:<port> -t <folder>`, ended by its id at the end.
+// Ready once it serves a token file of its own folder: a port taken
+// meanwhile by another program makes php end, or the connection reach
+// that other program, and the next attempt takes another free port.
 class PhpServer {
  public:
   explicit PhpServer(const std::string& root) {
-    int port;
+    std::string token =
+        "php-" + std::to_string(getpid()) + "-" + std::to_string(NowSeconds());
+    std::ofstream(root + "/server-token.txt", std::ios::binary) << token;
+    for (int attempt = 0; attempt < 5 && !started_; ++attempt) {
+      Spawn(root);
+      started_ = WaitUntilServing(token);
+      if (!started_) Stop();
+    }
+  }
+  ~PhpServer() { Stop(); }
+  bool started() const { return started_; }
+  std::string url(const std::string& path) const {
+    return "http://" + host_ + path;
+  }
+
+ private:
+  void Spawn(const std::string& root) {
     {
       Listener probe(false);
-      port = probe.port();
+      host_ = "127.0.0.1:" + std::to_string(probe.port());
     }
-    host_ = "127.0.0.1:" + std::to_string(port);
-    std::string t = "-t";
-    std::string s = "-S";
-    std::string php = "php";
-    std::string q = "-q";
+    std::string t = "-t", s = "-S", php = "php", q = "-q";
     char* argv[] = {php.data(), q.data(), s.data(), host_.data(), t.data(),
                     const_cast<char*>(root.c_str()), nullptr};
     posix_spawn_file_actions_t actions;
@@ -84,31 +99,37 @@ class PhpServer {
       pid_ = 0;
     }
     posix_spawn_file_actions_destroy(&actions);
-    for (int i = 0; pid_ != 0 && i < 100 && !Accepts(port); ++i) usleep(50000);
   }
-  ~PhpServer() {
+  // Up to 30 s, while the process lives.
+  bool WaitUntilServing(const std::string& token) {
+    std::unique_ptr<platform::Env> env(platform::NewPlatformEnv());
+    platform::HttpOptions options;
+    options.timeout_ms = 1000;
+    double deadline = NowSeconds() + 30;
+    while (pid_ != 0 && NowSeconds() < deadline) {
+      if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+        pid_ = 0;  // ended: the port was taken
+        return false;
+      }
+      std::string body;
+      if (env->HttpGet(url("/server-token.txt"), "", 256, &body, options) ==
+              platform::HttpResult::kOk &&
+          body == token) {
+        return true;
+      }
+      usleep(50000);
+    }
+    return false;
+  }
+  void Stop() {
     if (pid_ != 0) {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
+      pid_ = 0;
     }
   }
-  bool started() const { return pid_ != 0; }
-  std::string url(const std::string& path) const {
-    return "http://" + host_ + path;
-  }
-
- private:
-  static bool Accepts(int port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr = {};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    close(fd);
-    return ok;
-  }
   pid_t pid_ = 0;
+  bool started_ = false;
   std::string host_;
 };
 

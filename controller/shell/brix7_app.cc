@@ -29,6 +29,9 @@ bool IsAnotherInstanceRunning(platform::Env& env) {
 void RegisterAutostart(platform::Env& env) {
   std::string folder;
   GetAppDir(env, folder);
+  // No folder (the module path did not fit its buffer): "Sablo.exe" alone
+  // would start whatever the search finds under that name.
+  if (folder.empty()) return;
   std::string data = "\"" + folder + "Sablo.exe\"";
   if (data.size() + 1 > 1024) return;
   env.SetAutostartValue("SABLO", data);

@@ -23,7 +23,11 @@ int Delete(const std::vector<std::string>& args) {
     any = true;
     std::error_code ec;
     fs::path target(ToNativePath(arg));
-    if (fs::is_directory(target, ec)) {
+    if (fs::is_symlink(target, ec) && fs::is_directory(target, ec)) {
+      // A link to another folder: emptying "the log folder" through it
+      // would delete files of somewhere else.
+      status = 1;
+    } else if (fs::is_directory(target, ec)) {
       for (const auto& entry : fs::directory_iterator(target, ec)) {
         std::error_code ignored;
         if (!entry.is_directory(ignored)) fs::remove(entry.path(), ignored);

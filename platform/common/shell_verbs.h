@@ -17,7 +17,8 @@ std::vector<std::string> SplitShellWords(const std::string& text);
 // Carries out `text` when it is one of the verbs above (any case) and
 // returns its exit status, as cmd would: 0 on success, 1 or 2 on failure.
 // Paths may use backslashes.  nullopt when `text` is no such verb.
-//  - del: a folder loses every file directly inside it; a file is deleted.
+//  - del: a folder loses every file directly inside it; a file is deleted;
+//    a link to a folder is left alone, and so are the folders it holds.
 //  - md: creates the folder and any missing parents; 1 if it exists.
 //  - rd: removes an empty folder; with /s its whole content too.
 std::optional<int> RunShellVerb(const std::string& text);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "testing/temp_folder.h"
 
 namespace platform {
@@ -19,6 +21,25 @@ TEST(ShellVerbsTest, DelOfAFolderEmptiesItButKeepsSubfolders) {
   EXPECT_FALSE(dir.Exists("apache/logs/access.log"));
   EXPECT_TRUE(dir.Exists("apache/logs"));
   EXPECT_TRUE(dir.Exists("apache/logs/old/keep.log"));
+}
+
+TEST(ShellVerbsTest, DelThroughALinkToAnotherFolderDeletesNothingThere) {
+  TempFolder dir;
+  dir.Write("elsewhere/precious.txt", "x");
+  dir.Write("pc2/sessionstemp/sess_1", "s");
+  dir.Write("pc2/.keep", "");
+  std::error_code ec;
+  std::filesystem::create_directory_symlink(dir.path() + "elsewhere",
+                                            dir.path() + "apache-logs", ec);
+  std::filesystem::create_directory_symlink(
+      dir.path() + "elsewhere", dir.path() + "pc2/sessionstemp/linked", ec);
+  if (ec) GTEST_SKIP() << "no folder links here: " << ec.message();
+  RunShellVerb("del /Q " + dir.windows_path() + "apache-logs");
+  EXPECT_TRUE(dir.Exists("elsewhere/precious.txt"));
+  EXPECT_EQ(RunShellVerb("del /Q " + dir.windows_path() + "pc2\\sessionstemp"),
+            0);
+  EXPECT_FALSE(dir.Exists("pc2/sessionstemp/sess_1"));
+  EXPECT_TRUE(dir.Exists("elsewhere/precious.txt"));
 }
 
 TEST(ShellVerbsTest, DelOfAQuotedFileAndOfAMissingOne) {

@@ -79,6 +79,7 @@ class FakeEnv : public Env {
     std::string output;
     int exit_code = 0;
     uint32_t error = 0;
+    std::string errors;  // what it wrote to standard error
   };
   std::deque<CapturedRun> captured_runs;
   // When set, the next whole-file or profile write stops after writing
@@ -111,6 +112,11 @@ class FakeEnv : public Env {
   std::string local_ip = "192.168.1.20";
   bool http_session_fails = false;
   std::string first_drive = "C:\\";
+  // Folders IsPrivateFolder refuses (another user's, say); any other
+  // folder that exists and is not a link passes.
+  std::set<std::string> foreign_folders;
+  // The size limit of the last DownloadToFile; a longer body fails it.
+  uint64_t last_download_limit = 0;
   std::map<std::string, std::string> environment;
 
   // Pauses of these lengths, made on a thread that carries a stop token
@@ -145,7 +151,8 @@ class FakeEnv : public Env {
   unsigned WinExec(const std::string& command_line) override;
   int System(const std::string& command) override;
   int RunCommandCaptured(const std::string& command_line, std::string* output,
-                         int* exit_code, uint32_t* error) override;
+                         std::string* errors, int* exit_code,
+                         uint32_t* error) override;
   void Print(const std::string& text) override;
   bool EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) override;
   std::optional<std::string> ProcessBaseName(uint32_t pid,
@@ -160,7 +167,8 @@ class FakeEnv : public Env {
   bool WriteProfileText(const std::string& section, const std::string& key,
                         const std::string& value,
                         const std::string& file) override;
-  std::optional<std::string> ReadWholeFile(const std::string& path) override;
+  std::optional<std::string> ReadWholeFile(const std::string& path,
+                                           size_t max_bytes) override;
   bool WriteWholeFile(const std::string& path,
                       const std::string& bytes) override;
   bool FileExists(const std::string& path) override;
@@ -174,11 +182,12 @@ class FakeEnv : public Env {
                      size_t max_bytes, std::string* body,
                      const HttpOptions& options) override;
   bool DownloadToFile(const std::string& url, const std::string& path,
-                      const HttpOptions& options) override;
+                      uint64_t max_bytes, const HttpOptions& options) override;
   int ShowMessageBoxW(const std::string& text, const std::string& caption,
                       uint32_t type) override;
   bool ShellOpenW(const std::string& address) override;
   std::string FirstLogicalDrive() override;
+  bool IsPrivateFolder(const std::string& path) override;
   std::optional<std::string> EnvironmentVariable(
       const std::string& name) override;
   bool InitCommonControls(uint32_t size, uint32_t classes) override;

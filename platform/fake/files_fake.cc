@@ -13,8 +13,15 @@
 namespace platform {
 namespace fs = std::filesystem;
 
-std::optional<std::string> FakeEnv::ReadWholeFile(const std::string& path) {
-  std::ifstream in(ToNativePath(path), std::ios::binary);
+std::optional<std::string> FakeEnv::ReadWholeFile(const std::string& path,
+                                                  size_t max_bytes) {
+  std::error_code ec;
+  const std::string native = ToNativePath(path);
+  if (!fs::is_regular_file(native, ec) ||
+      fs::file_size(native, ec) > max_bytes) {
+    return std::nullopt;
+  }
+  std::ifstream in(native, std::ios::binary);
   if (!in) return std::nullopt;
   std::stringstream ss;
   ss << in.rdbuf();
@@ -73,8 +80,8 @@ std::string FakeEnv::GetProfileText(const std::string& section,
                                     const std::string& key,
                                     const std::string& default_value,
                                     size_t size, const std::string& file) {
-  return ReadProfileText(ReadWholeFile(file).value_or(""), section, key,
-                         default_value, size);
+  return ReadProfileText(ReadWholeFile(file, kProfileFileLimit).value_or(""),
+                         section, key, default_value, size);
 }
 
 bool FakeEnv::WriteProfileText(const std::string& section,
@@ -85,7 +92,7 @@ bool FakeEnv::WriteProfileText(const std::string& section,
   Record("profile write [" + section + "] " + key + "=" + value + " " + file);
   std::string content;
   if (FileExists(file)) {
-    std::optional<std::string> old = ReadWholeFile(file);
+    std::optional<std::string> old = ReadWholeFile(file, kProfileFileLimit);
     if (!old) return false;
     content = *old;
   }

@@ -28,11 +28,15 @@ HttpResult FakeEnv::HttpGet(const std::string& url, const std::string& agent,
 }
 
 bool FakeEnv::DownloadToFile(const std::string& url, const std::string& path,
-                             const HttpOptions&) {
+                             uint64_t max_bytes, const HttpOptions&) {
   StopPoint();
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    last_download_limit = max_bytes;
+  }
   auto it = http_answers.find(url);
   bool ok = it != http_answers.end() && it->second.result == HttpResult::kOk &&
-            it->second.status / 100 == 2;
+            it->second.status / 100 == 2 && it->second.body.size() <= max_bytes;
   if (ok) {
     std::ofstream out(ToNativePath(path), std::ios::binary | std::ios::trunc);
     out << it->second.body;

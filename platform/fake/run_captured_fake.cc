@@ -5,8 +5,8 @@
 namespace platform {
 
 int FakeEnv::RunCommandCaptured(const std::string& command_line,
-                                std::string* output, int* exit_code,
-                                uint32_t* error) {
+                                std::string* output, std::string* errors,
+                                int* exit_code, uint32_t* error) {
   StopPoint();
   Record("run " + command_line);
   CapturedRun run;
@@ -21,8 +21,10 @@ int FakeEnv::RunCommandCaptured(const std::string& command_line,
     }
   }
   output->clear();
+  errors->clear();
   if (run.status == 0) {
     *output = run.output;
+    *errors = run.errors;
     *exit_code = run.exit_code;
   } else if (run.status == 3) {
     *error = run.error;

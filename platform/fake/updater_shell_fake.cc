@@ -1,3 +1,6 @@
+#include <filesystem>
+
+#include "platform/common/native_path.h"
 #include "platform/fake/fake_env.h"
 
 namespace platform {
@@ -20,6 +23,14 @@ bool FakeEnv::ShellOpenW(const std::string& address) {
 }
 
 std::string FakeEnv::FirstLogicalDrive() { return first_drive; }
+
+bool FakeEnv::IsPrivateFolder(const std::string& path) {
+  if (foreign_folders.count(path) != 0) return false;
+  std::error_code ec;
+  std::filesystem::path native(ToNativePath(path));
+  return std::filesystem::is_directory(native, ec) &&
+         !std::filesystem::is_symlink(native, ec);
+}
 
 std::optional<std::string> FakeEnv::EnvironmentVariable(
     const std::string& name) {

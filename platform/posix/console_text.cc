@@ -30,6 +30,11 @@ std::string Convert(const char* to, const char* from, const std::string& in) {
 
 }  // namespace
 
+std::string ConvertText(const char* to, const char* from,
+                        const std::string& text) {
+  return Convert(to, from, text);
+}
+
 std::string GbkToUtf8(const std::string& gbk) {
   return Convert("UTF-8", "GBK", gbk);
 }

@@ -12,6 +12,11 @@ std::string GbkToUtf8(const std::string& gbk);
 // UTF-8 as GBK bytes.  Characters GBK lacks come out as '?'.
 std::string Utf8ToGbk(const std::string& utf8);
 
+// `text` from the code set `from` to `to` (iconv's names).  What does not
+// convert comes out as '?'.
+std::string ConvertText(const char* to, const char* from,
+                        const std::string& text);
+
 // A text on one console line: line ends shown as \n and \r.
 std::string OneLine(const std::string& text);
 

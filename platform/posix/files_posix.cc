@@ -12,6 +12,7 @@
 
 #include "platform/common/native_path.h"
 #include "platform/common/profile_text.h"
+#include "platform/posix/console_text.h"
 #include "platform/posix/posix_env.h"
 #include "platform/thread_stop.h"
 
@@ -33,14 +34,39 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
+// A settings file saved as UTF-16 (little-endian, with its byte order
+// mark), as Notepad may save it: the Windows profile calls read it as text
+// of the ANSI code page and keep it UTF-16 when they write.
+bool IsUtf16(const std::string& bytes) {
+  return bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+}
+
+std::string AnsiText(const std::string& bytes) {
+  return IsUtf16(bytes) ? ConvertText("GBK", "UTF-16LE", bytes.substr(2))
+                        : bytes;
+}
+
+std::string FileBytes16(const std::string& text) {
+  return "\xFF\xFE" + ConvertText("UTF-16LE", "GBK", text);
+}
+
 }  // namespace
 
-std::optional<std::string> PosixEnv::ReadWholeFile(const std::string& path) {
-  int fd = open(ToNativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+std::optional<std::string> PosixEnv::ReadWholeFile(const std::string& path,
+                                                   size_t max_bytes) {
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer forever.
+  int fd = open(ToNativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      static_cast<uint64_t>(st.st_size) > max_bytes) {
+    close(fd);
+    return std::nullopt;
+  }
   std::string bytes;
   char buf[8192];
-  while (true) {
+  // A file still growing stops at one byte over the limit.
+  while (bytes.size() <= max_bytes) {
     ssize_t n = read(fd, buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
@@ -51,6 +77,7 @@ std::optional<std::string> PosixEnv::ReadWholeFile(const std::string& path) {
     bytes.append(buf, static_cast<size_t>(n));
   }
   close(fd);
+  if (bytes.size() > max_bytes) return std::nullopt;
   return bytes;
 }
 
@@ -87,7 +114,8 @@ std::string PosixEnv::GetProfileText(const std::string& section,
                                      const std::string& key,
                                      const std::string& default_value,
                                      size_t size, const std::string& file) {
-  std::string content = ReadWholeFile(file).value_or("");
+  std::string content =
+      AnsiText(ReadWholeFile(file, kProfileFileLimit).value_or(""));
   return ReadProfileText(content, section, key, default_value, size);
 }
 
@@ -99,12 +127,14 @@ bool PosixEnv::WriteProfileText(const std::string& section,
   std::lock_guard<std::mutex> lock(g_profile_mu);
   std::string content;
   if (FileExists(file)) {
-    std::optional<std::string> old = ReadWholeFile(file);
+    std::optional<std::string> old = ReadWholeFile(file, kProfileFileLimit);
     if (!old) return false;  // never replace what could not be read
     content = *old;
   }
-  return WriteWholeFile(file,
-                        WriteProfileTextInto(content, section, key, value));
+  bool utf16 = IsUtf16(content);
+  std::string text =
+      WriteProfileTextInto(AnsiText(content), section, key, value);
+  return WriteWholeFile(file, utf16 ? FileBytes16(text) : text);
 }
 
 }  // namespace platform

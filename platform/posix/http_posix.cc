@@ -30,6 +30,8 @@ struct Transfer {
   size_t max_bytes = 0;
   std::string body;
   FILE* file = nullptr;  // downloads go here instead
+  uint64_t file_limit = 0;
+  uint64_t file_bytes = 0;
   bool headers_seen = false;
   bool full = false;  // the byte limit was reached: we stopped it
   bool file_failed = false;
@@ -40,7 +42,9 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   size_t n = size * count;
   t->headers_seen = true;
   if (t->file != nullptr) {
-    if (std::fwrite(data, 1, n, t->file) != n) {
+    t->file_bytes += n;
+    if (t->file_bytes > t->file_limit ||
+        std::fwrite(data, 1, n, t->file) != n) {
       t->file_failed = true;
       return 0;
     }
@@ -151,11 +155,12 @@ HttpResult PosixEnv::HttpGet(const std::string& url, const std::string& agent,
 }
 
 bool PosixEnv::DownloadToFile(const std::string& url, const std::string& path,
-                              const HttpOptions& options) {
+                              uint64_t max_bytes, const HttpOptions& options) {
   StopPoint();
   const std::string native = ToNativePath(path);
   const std::string temp = native + ".download";
   Transfer t;
+  t.file_limit = max_bytes;
   // On Windows any downloaded program can be run by its name; here it
   // needs the execute bits, given at creation (the umask still applies).
   // A leftover of an earlier attempt would keep its old mode, so it goes.

@@ -139,17 +139,21 @@ TEST(DownloadTest, OnlyA2xxAnswerIsStored) {
   PosixEnv env;
   TinyServer good(Response("200 OK", "MZ installer"));
   std::string path = dir.windows_path() + "setup.exe";
-  EXPECT_TRUE(env.DownloadToFile(good.url("/setup.exe"), path, {}));
+  EXPECT_TRUE(env.DownloadToFile(good.url("/setup.exe"), path, 12, {}));
   EXPECT_EQ(dir.Read("setup.exe"), "MZ installer");
   // A downloaded installer must be runnable, as it is on Windows.
   EXPECT_EQ(access((dir.path() + "setup.exe").c_str(), X_OK), 0);
   TinyServer missing(Response("404 Not Found", "<html>404</html>"));
   std::string other = dir.windows_path() + "other.exe";
-  EXPECT_FALSE(env.DownloadToFile(missing.url("/setup.exe"), other, {}));
+  EXPECT_FALSE(env.DownloadToFile(missing.url("/setup.exe"), other, 1000, {}));
   EXPECT_FALSE(dir.Exists("other.exe"));
   EXPECT_FALSE(dir.Exists("other.exe.download"));
-  EXPECT_FALSE(env.DownloadToFile(good.url(),
-                                  dir.windows_path() + "no\\folder.exe", {}));
+  EXPECT_FALSE(env.DownloadToFile(
+      good.url(), dir.windows_path() + "no\\folder.exe", 1000, {}));
+  // One byte over the limit: given up, nothing left behind.
+  EXPECT_FALSE(env.DownloadToFile(good.url("/setup.exe"), other, 11, {}));
+  EXPECT_FALSE(dir.Exists("other.exe"));
+  EXPECT_FALSE(dir.Exists("other.exe.download"));
 }
 
 }  // namespace

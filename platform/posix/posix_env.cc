@@ -16,9 +16,11 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/common/native_path.h"
+#include "platform/posix/console_box.h"
 #include "platform/posix/console_loop.h"
 #include "platform/posix/console_text.h"
-#include "platform/common/native_path.h"
+#include "platform/posix/desktop_entry.h"
 #include "platform/posix/spawn.h"
 #include "platform/thread_stop.h"
 
@@ -132,7 +134,9 @@ std::optional<std::string> PosixEnv::ProcessBaseName(uint32_t pid,
 
 std::string PosixEnv::AutostartFile(const std::string& name) const {
   std::string root;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+  // A relative XDG_CONFIG_HOME is to be ignored, says the freedesktop
+  // base-directory rule.
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
     root = xdg;
   } else if (const char* home = std::getenv("HOME"); home && *home) {
     root = std::string(home) + "/.config";
@@ -150,11 +154,15 @@ bool PosixEnv::SetAutostartValue(const std::string& name,
   if (file.empty()) return false;
   std::error_code ec;
   std::filesystem::create_directories(file.substr(0, file.rfind('/')), ec);
-  // The value is a quoted Windows path; Exec= wants the Linux one, which
-  // keeps the quotes the desktop entry format also understands.
-  std::string entry =
-      "[Desktop Entry]\nType=Application\nName=" + name +
-      "\nExec=" + ToNativePath(data) + "\nX-GNOME-Autostart-enabled=true\n";
+  // The value is a quoted Windows path; Exec= wants the Linux one, quoted
+  // and escaped by the desktop entry format's rules.
+  std::string program = data;
+  if (program.size() >= 2 && program.front() == '"' && program.back() == '"') {
+    program = program.substr(1, program.size() - 2);
+  }
+  std::string entry = "[Desktop Entry]\nType=Application\nName=" + name +
+                      "\nExec=" + DesktopExecValue(ToNativePath(program)) +
+                      "\nX-GNOME-Autostart-enabled=true\n";
   std::string temp = file + ".tmp";
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
@@ -173,7 +181,10 @@ std::optional<std::string> PosixEnv::AutostartValue(const std::string& name) {
   if (!in) return std::nullopt;
   std::string line;
   while (std::getline(in, line)) {
-    if (line.rfind("Exec=", 0) == 0) return FromNativePath(line.substr(5));
+    if (line.rfind("Exec=", 0) != 0) continue;
+    std::optional<std::string> program = DesktopExecProgram(line.substr(5));
+    if (!program) return std::nullopt;
+    return "\"" + FromNativePath(*program) + "\"";
   }
   return std::nullopt;
 }
@@ -213,19 +224,7 @@ int PosixEnv::ShowMessageBox(WindowHandle, const std::string& text,
   std::cout << "[box] " << GbkToUtf8(caption) << ": " << GbkToUtf8(text)
             << "\n[box] " << (ok_cancel ? "ok/cancel (default ok)? " : "ok? ")
             << std::flush;
-  std::string answer;
-  if (!std::getline(std::cin, answer)) {
-    // No one to ask: never agree by default.
-    std::cout << "(no answer: " << (ok_cancel ? "cancel" : "ok") << ")"
-              << std::endl;
-    return ok_cancel ? id::kCancel : id::kOk;
-  }
-  for (char& c : answer) c = static_cast<char>(std::tolower(c));
-  if (ok_cancel && (answer == "cancel" || answer == "c" || answer == "no" ||
-                    answer == "n")) {
-    return id::kCancel;
-  }
-  return id::kOk;
+  return ReadBoxAnswer(std::cin, std::cout, ok_cancel);
 }
 
 WindowHandle PosixEnv::CreateDialogWindow(int, WindowHost* host) {

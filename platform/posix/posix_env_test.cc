@@ -224,6 +224,36 @@ TEST(AutostartTest, IsADesktopEntryWithTheQuotedLinuxPath) {
   // Rewritten, not appended to.
   ASSERT_TRUE(env.SetAutostartValue("SABLO", "\"\\srv\\Sablo.exe\""));
   EXPECT_EQ(env.AutostartValue("SABLO"), "\"\\srv\\Sablo.exe\"");
+  // Folder names the format would misread: each is quoted and escaped,
+  // stays on its one line and reads back as it was.
+  struct Case {
+    const char* folder;
+    const char* exec;
+  } cases[] = {
+      {"\\a b", "Exec=\"/a b/Sablo.exe\""},
+      {"\\x\nExec=evil", "Exec=\"/x\\nExec=evil/Sablo.exe\""},
+      {"\\q\"`$(id)", "Exec=\"/q\\\\\"\\\\`\\\\$(id)/Sablo.exe\""},
+      {"\\100%u", "Exec=\"/100%%u/Sablo.exe\""},
+      {"\\tab\tcr\r", "Exec=\"/tab\\tcr\\r/Sablo.exe\""},
+  };
+  for (const Case& c : cases) {
+    std::string data = std::string("\"") + c.folder + "\\Sablo.exe\"";
+    ASSERT_TRUE(env.SetAutostartValue("SABLO", data));
+    std::string entry = config.Read("autostart/sablo.desktop");
+    EXPECT_NE(entry.find(std::string("\n") + c.exec + "\n"), std::string::npos)
+        << entry;
+    EXPECT_EQ(entry.find("\nExec="), entry.rfind("\nExec=")) << entry;
+    EXPECT_EQ(env.AutostartValue("SABLO"), data) << c.folder;
+  }
+  // A relative folder is to be ignored: the entry goes under ~/.config.
+  TempFolder home;
+  const char* old_home = std::getenv("HOME");
+  std::string saved_home = old_home ? old_home : "";
+  setenv("HOME", home.path().c_str(), 1);
+  setenv("XDG_CONFIG_HOME", "relative/config", 1);
+  ASSERT_TRUE(env.SetAutostartValue("SABLO", "\"\\srv\\Sablo.exe\""));
+  EXPECT_TRUE(home.Exists(".config/autostart/sablo.desktop"));
+  setenv("HOME", saved_home.c_str(), 1);
   if (old) {
     setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
   } else {

@@ -1,6 +1,7 @@
-// PosixEnv::RunCommandCaptured: a pipe and posix_spawn, no shell.
+// PosixEnv::RunCommandCaptured: two pipes and posix_spawn, no shell.
 #include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,17 +30,28 @@ std::string NativeArgument(const std::string& word) {
   return word;
 }
 
-// Reads `fd` to its end, retrying interrupted reads.
-void ReadAll(int fd, std::string* output) {
+// Reads both pipes to their ends, whichever has something, so that a
+// child filling one of them while we wait on the other never stalls.
+void ReadBoth(int out_fd, int err_fd, std::string* output,
+              std::string* errors) {
+  struct pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
+  std::string* sinks[2] = {output, errors};
+  int open_count = 2;
   char chunk[4096];
-  for (;;) {
-    ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n > 0) {
-      output->append(chunk, static_cast<size_t>(n));
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else {
+  while (open_count > 0) {
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
       return;
+    }
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      ssize_t n = read(fds[i].fd, chunk, sizeof chunk);
+      if (n > 0) {
+        sinks[i]->append(chunk, static_cast<size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        fds[i].fd = -1;  // poll skips it from now on
+        --open_count;
+      }
     }
   }
 }
@@ -47,10 +59,11 @@ void ReadAll(int fd, std::string* output) {
 }  // namespace
 
 int PosixEnv::RunCommandCaptured(const std::string& command_line,
-                                 std::string* output, int* exit_code,
-                                 uint32_t* error) {
+                                 std::string* output, std::string* errors,
+                                 int* exit_code, uint32_t* error) {
   StopPoint();
   output->clear();
+  errors->clear();
   std::vector<std::string> words = SplitCommandLine(command_line);
   if (words.empty()) {
     *error = 2;
@@ -69,28 +82,37 @@ int PosixEnv::RunCommandCaptured(const std::string& command_line,
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
 
-  // Close-on-exec, so no other child ever holds the pipe; the child's own
+  // Close-on-exec, so no other child ever holds a pipe; the child's own
   // copies are made by dup2, which clears the flag.
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return 2;
+  int out[2];
+  int err_pipe[2];
+  if (pipe2(out, O_CLOEXEC) != 0) return 2;
+  if (pipe2(err_pipe, O_CLOEXEC) != 0) {
+    close(out[0]);
+    close(out[1]);
+    return 2;
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2);
   pid_t child = 0;
   int err = posix_spawn(&child, path.c_str(), &actions, nullptr, argv.data(),
                         environ);
   posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
+  close(out[1]);
+  close(err_pipe[1]);
   if (err != 0) {
-    close(fds[0]);
+    close(out[0]);
+    close(err_pipe[0]);
     *error = err == ENOENT ? 2 : (err == EACCES ? 5 : 193);
     return 3;
   }
-  // Drained while the child runs: a child with more to say than the pipe
+  // Drained while the child runs: a child with more to say than a pipe
   // holds would otherwise never end.
-  ReadAll(fds[0], output);
-  close(fds[0]);
+  ReadBoth(out[0], err_pipe[0], output, errors);
+  close(out[0]);
+  close(err_pipe[0]);
   int status = 0;
   while (waitpid(child, &status, 0) < 0) {
     if (errno != EINTR) return 4;

@@ -14,10 +14,12 @@ class RunCapturedPosixTest : public ::testing::Test {
  protected:
   int Run(const std::string& line) {
     output_ = "unset";
-    return env_.RunCommandCaptured(line, &output_, &exit_code_, &error_);
+    return env_.RunCommandCaptured(line, &output_, &errors_, &exit_code_,
+                                   &error_);
   }
   PosixEnv env_;
   std::string output_;
+  std::string errors_;
   int exit_code_ = -1;
   uint32_t error_ = 0;
 };
@@ -29,10 +31,15 @@ TEST_F(RunCapturedPosixTest, OutputFarBeyondThePipeBufferIsTakenWhole) {
   EXPECT_EQ(exit_code_, 0);
 }
 
-TEST_F(RunCapturedPosixTest, StandardErrorGoesIntoTheSamePipeAndExitCodeIsKept) {
+TEST_F(RunCapturedPosixTest, StandardErrorIsKeptApartAndExitCodeIsKept) {
   ASSERT_EQ(Run("ls /no-such-folder-here"), 0);
-  EXPECT_NE(output_.find("no-such-folder-here"), std::string::npos);
+  EXPECT_EQ(output_, "");
+  EXPECT_NE(errors_.find("no-such-folder-here"), std::string::npos);
   EXPECT_NE(exit_code_, 0);
+  // Much on both streams at once: neither pipe may stall the other.
+  ASSERT_EQ(Run("sh -c \"head -c 300000 /dev/zero >&2; echo out\""), 0);
+  EXPECT_EQ(output_, "out\n");
+  EXPECT_EQ(errors_.size(), 300000u);
 }
 
 TEST_F(RunCapturedPosixTest, QuotedWindowsPathArgumentsReachTheChildAsLinuxPaths) {

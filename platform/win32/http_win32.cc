@@ -111,7 +111,7 @@ HttpResult Win32Env::HttpGet(const std::string& url, const std::string& agent,
 // reports success, so the download goes through WinINet, where the status
 // can be seen.
 bool Win32Env::DownloadToFile(const std::string& url, const std::string& path,
-                              const HttpOptions& options) {
+                              uint64_t max_bytes, const HttpOptions& options) {
   StopPoint();
   Session session("", options);
   if (!session.ok()) return false;
@@ -129,6 +129,7 @@ bool Win32Env::DownloadToFile(const std::string& url, const std::string& path,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
+  uint64_t stored = 0;
   char buf[8192];
   while (ok) {
     DWORD got = 0, written = 0;
@@ -136,7 +137,9 @@ bool Win32Env::DownloadToFile(const std::string& url, const std::string& path,
     if (!ok) break;
     if (!InternetReadFile(page, buf, sizeof buf, &got)) ok = false;
     if (!ok || got == 0) break;
-    ok = WriteFile(file, buf, got, &written, nullptr) && written == got;
+    stored += got;
+    ok = stored <= max_bytes && WriteFile(file, buf, got, &written, nullptr) &&
+         written == got;
   }
   ok = CloseHandle(file) && ok;
   if (ok &&

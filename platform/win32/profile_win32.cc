@@ -53,21 +53,31 @@ bool Replace(const std::string& temp, const std::string& path) {
 
 }  // namespace
 
-std::optional<std::string> Win32Env::ReadWholeFile(const std::string& path) {
+std::optional<std::string> Win32Env::ReadWholeFile(const std::string& path,
+                                                   size_t max_bytes) {
   HANDLE file =
       CreateFileA(path.c_str(), GENERIC_READ,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  // Only a file on disk: a pipe or a device could block or never end.
+  LARGE_INTEGER size = {};
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size) ||
+      static_cast<uint64_t>(size.QuadPart) > max_bytes) {
+    CloseHandle(file);
+    return std::nullopt;
+  }
   std::string bytes;
   char buf[8192];
   DWORD n = 0;
   bool ok = true;
-  while ((ok = ReadFile(file, buf, sizeof buf, &n, nullptr)) && n > 0) {
+  // A file still growing stops at one byte over the limit.
+  while (bytes.size() <= max_bytes &&
+         (ok = ReadFile(file, buf, sizeof buf, &n, nullptr)) && n > 0) {
     bytes.append(buf, n);
   }
   CloseHandle(file);
-  if (!ok) return std::nullopt;
+  if (!ok || bytes.size() > max_bytes) return std::nullopt;
   return bytes;
 }
 

@@ -45,6 +45,13 @@ std::string Win32Env::FirstLogicalDrive() {
   return narrow;
 }
 
+bool Win32Env::IsPrivateFolder(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
 std::optional<std::string> Win32Env::EnvironmentVariable(
     const std::string& name) {
   char buf[1024];

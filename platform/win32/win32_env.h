@@ -39,7 +39,8 @@ class Win32Env : public Env {
   unsigned WinExec(const std::string& command_line) override;
   int System(const std::string& command) override;
   int RunCommandCaptured(const std::string& command_line, std::string* output,
-                         int* exit_code, uint32_t* error) override;
+                         std::string* errors, int* exit_code,
+                         uint32_t* error) override;
   void Print(const std::string& text) override;
 
   // ---- Process table (process_table_win32.cc) ----------------------------
@@ -60,7 +61,8 @@ class Win32Env : public Env {
   bool WriteProfileText(const std::string& section, const std::string& key,
                         const std::string& value,
                         const std::string& file) override;
-  std::optional<std::string> ReadWholeFile(const std::string& path) override;
+  std::optional<std::string> ReadWholeFile(const std::string& path,
+                                           size_t max_bytes) override;
   bool WriteWholeFile(const std::string& path,
                       const std::string& bytes) override;
   bool FileExists(const std::string& path) override;
@@ -78,13 +80,14 @@ class Win32Env : public Env {
                      size_t max_bytes, std::string* body,
                      const HttpOptions& options) override;
   bool DownloadToFile(const std::string& url, const std::string& path,
-                      const HttpOptions& options) override;
+                      uint64_t max_bytes, const HttpOptions& options) override;
 
   // ---- Updater's shell (updater_shell_win32.cc) --------------------------
   int ShowMessageBoxW(const std::string& text, const std::string& caption,
                       uint32_t type) override;
   bool ShellOpenW(const std::string& address) override;
   std::string FirstLogicalDrive() override;
+  bool IsPrivateFolder(const std::string& path) override;
   std::optional<std::string> EnvironmentVariable(
       const std::string& name) override;
 

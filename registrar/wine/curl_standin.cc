@@ -2,7 +2,9 @@
 // cannot read Windows paths: only what norvik asks of curl.
 //   curl -d @<file> <http-url>
 // Posts the file's bytes without their CR and LF as a form body and writes
-// the answer to standard output; on failure an error text, status 7.
+// the answer to standard output.  As curl does when its output is not a
+// terminal, it writes a progress meter to standard error, and its error
+// texts go there too (status 2, 26 or 7).
 #include <windows.h>
 #include <wininet.h>
 
@@ -18,12 +20,12 @@ int main(int argc, char** argv) {
   // The answer's bytes as they came, as curl writes them.
   _setmode(_fileno(stdout), _O_BINARY);
   if (argc != 4 || std::string(argv[1]) != "-d" || argv[2][0] != '@') {
-    std::printf("curl: (2) usage: curl -d @file url\n");
+    std::fprintf(stderr, "curl: (2) usage: curl -d @file url\n");
     return 2;
   }
   std::ifstream in(argv[2] + 1, std::ios::binary);
   if (!in) {
-    std::printf("curl: (26) Failed to open/read local data\n");
+    std::fprintf(stderr, "curl: (26) Failed to open/read local data\n");
     return 26;
   }
   std::string body;
@@ -52,15 +54,25 @@ int main(int argc, char** argv) {
       "Content-Type: application/x-www-form-urlencoded\r\n";
   if (!req || !HttpSendRequestA(req, kType, -1, body.data(),
                                 static_cast<DWORD>(body.size()))) {
-    std::printf("curl: (7) Failed to connect to %s: %lu\n", argv[3],
-                GetLastError());
+    std::fprintf(stderr, "curl: (7) Failed to connect to %s: %lu\n", argv[3],
+                 GetLastError());
     return 7;
   }
   char chunk[4096];
   DWORD got = 0;
+  unsigned long total = 0;
   while (InternetReadFile(req, chunk, sizeof chunk, &got) && got > 0) {
     std::fwrite(chunk, 1, got, stdout);
+    total += got;
   }
+  std::fflush(stdout);
+  // The meter's last line ends in the current speed, a number.
+  std::fprintf(stderr,
+               "  %% Total    %% Received %% Xferd  Average Speed   Time\n"
+               "100 %6lu  100 %6lu  100 %6u  %6lu      0 --:--:-- "
+               "--:--:-- --:--:-- %6lu\n",
+               total + static_cast<unsigned long>(body.size()), total,
+               static_cast<unsigned>(body.size()), total, (total + 1) * 100);
   InternetCloseHandle(req);
   InternetCloseHandle(conn);
   InternetCloseHandle(net);
