@@ -11,16 +11,10 @@ else()
   set(default_prefix "${CMAKE_SOURCE_DIR}/build/wine")
 endif()
 set(BRAMO_WINE_PREFIX "${default_prefix}" CACHE PATH
-    "Wine prefix the Windows tests run in, made by the build when missing")
+    "Wine prefix the Windows tests run in, made by their first Wine run")
 
 set(BRAMO_WINE_RUN "${CMAKE_BINARY_DIR}/wine_run")
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine_run.sh.in ${BRAMO_WINE_RUN}
                @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
                GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${BRAMO_WINE_RUN})
-
-# Made once (it takes a while), quietly; a quick check on every build after.
-add_custom_target(wine_prefix ALL
-  COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine_prefix.sh ${BRAMO_WINE_LOADER}
-          ${BRAMO_WINE_PREFIX} ${BRAMO_WINE_ARCH}
-  VERBATIM)

@@ -6,7 +6,8 @@
 #   norvik_end_to_end_test.py <norvik.exe> <service folder> <curl stand-in>
 #                             [<wine>]
 # With the curl stand-in the program is a Windows build and runs under
-# <wine>, the Wine loader of its width (default: wine).
+# <wine>, the command that runs a Windows program of its width (the
+# build's wine_run; default: wine).
 import json
 import os
 import shutil

@@ -9,7 +9,8 @@
 # standard input, the installer downloaded into $TMPDIR/sablo_update and
 # run, the process-ending stand-ins started, the folder emptied after the
 # (shortened) two-hour wait.  Under Wine the page fetch through WinINet;
-# <wine> is the Wine loader of the program's width (default: wine).
+# <wine> runs a Windows program of its width (the build's wine_run;
+# default: wine).
 import os
 import shutil
 import socket

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 # The controller's fetch, through the built fetch_check program, against
 # servers this test runs on loopback: PHP's built-in server for pages and a
-# listener that accepts and never answers.  With a Wine loader (the one of
-# the program's width, or "wine") as the second argument the program is a
-# Windows build and runs under it.
+# listener that accepts and never answers.  With a command that runs Windows
+# programs of its width as the second argument (the build's wine_run, or
+# "wine") the program is a Windows build and runs under it.
 #   fetch_check_test.py <fetch_check> [<wine>]
 import os
 import shutil
