@@ -1,5 +1,5 @@
-# 32-bit Windows with Debian's mingw-w64 i686 toolchain, posix thread model
-# (std::thread needs it).  Tests run under Wine.
+# 32-bit Windows, the product, with Debian's mingw-w64 i686 toolchain, posix
+# thread model (std::thread needs it).  Tests run under 32-bit Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
@@ -9,4 +9,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Wine's loader for this width and the kind of prefix it runs in
+# (cmake/wine.cmake).
+set(BRAMO_WINE_LOADER /usr/lib/wine/wine)
+set(BRAMO_WINE_ARCH win32)

@@ -3,6 +3,11 @@
 # temporary install folder, posts through the real curl to the stand-in
 # registration service (PHP's built-in server on a loopback port).
 #   norvik_end_to_end_test.py <built norvik> <service folder>
+#   norvik_end_to_end_test.py <norvik.exe> <service folder> <curl stand-in>
+#                             [<wine>]
+# With the curl stand-in the program is a Windows build and runs under
+# <wine>, the command that runs a Windows program of its width (the
+# build's wine_run; default: wine).
 import json
 import os
 import shutil
@@ -18,10 +23,10 @@ from end_to_end import check, finish, free_port, require, start_php, stop  # noq
 
 NORVIK, SERVICE = sys.argv[1], sys.argv[2]
 CURL_EXE = sys.argv[3] if len(sys.argv) > 3 else None
-RUNNER = ["wine"] if CURL_EXE else []
+RUNNER = [sys.argv[4] if len(sys.argv) > 4 else "wine"] if CURL_EXE else []
 OK = "norvik成功!\n".encode("gbk")
 FAILED = "norvik失败!\n".encode("gbk")
-require("php", "wine" if CURL_EXE else "curl")
+require("php", RUNNER[0] if CURL_EXE else "curl")
 
 
 class Service:

@@ -4,11 +4,13 @@
 # built-in server on a loopback port) for the published version.
 #   update_end_to_end_test.py linux <update> <service folder> <setup stand-in>
 #                             <pskill> <pv>
-#   update_end_to_end_test.py wine <update.exe> <service folder>
+#   update_end_to_end_test.py wine <update.exe> <service folder> [<wine>]
 # On Linux the whole run is followed: the console's boxes answered on
 # standard input, the installer downloaded into $TMPDIR/sablo_update and
 # run, the process-ending stand-ins started, the folder emptied after the
-# (shortened) two-hour wait.  Under Wine the page fetch through WinINet.
+# (shortened) two-hour wait.  Under Wine the page fetch through WinINet;
+# <wine> runs a Windows program of its width (the build's wine_run;
+# default: wine).
 import os
 import shutil
 import socket
@@ -26,7 +28,7 @@ MODE, UPDATE, SERVICE = sys.argv[1], sys.argv[2], sys.argv[3]
 WINE = MODE == "wine"
 if not WINE:
     SETUP, PSKILL, PV = sys.argv[4], sys.argv[5], sys.argv[6]
-RUNNER = ["wine"] if WINE else []
+RUNNER = [sys.argv[4] if len(sys.argv) > 4 else "wine"] if WINE else []
 NO_INFO = "无法从网站获取更新信息!\n".encode("gbk")
 ASK_DOWNLOAD = "有新版本程序，是否下载并安装最新版本".encode()
 ASK_INSTALL = "是否安装最新版本".encode()
@@ -39,7 +41,7 @@ TWO_HOURS_SCALED = 7200.0 * SCALE
 SETUP_HOLD_MS = 2500
 KILL_ORDER = ["pskill norvik", "pskill pulvo", "pskill curl",
               "apache/bin/pv -f -k httpd.exe -q", "pskill httpd.exe"]
-require("php", "wine" if WINE else "sleep")
+require("php", RUNNER[0] if WINE else "sleep")
 
 
 def read(path, mode="r"):

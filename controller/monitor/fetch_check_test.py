@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 # The controller's fetch, through the built fetch_check program, against
 # servers this test runs on loopback: PHP's built-in server for pages and a
-# listener that accepts and never answers.  With "wine" as the second
-# argument the program is a Windows build and runs under Wine.
-#   fetch_check_test.py <fetch_check> [wine]
+# listener that accepts and never answers.  With a command that runs Windows
+# programs of its width as the second argument (the build's wine_run, or
+# "wine") the program is a Windows build and runs under it.
+#   fetch_check_test.py <fetch_check> [<wine>]
 import os
 import shutil
 import socket
@@ -18,7 +19,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
 from end_to_end import check, finish, free_port, require, start_php, stop  # noqa: E402
 
 PROGRAM = sys.argv[1]
-RUNNER = ["wine"] if len(sys.argv) > 2 and sys.argv[2] == "wine" else []
+RUNNER = sys.argv[2:3]
 require("php", *RUNNER)
 
 

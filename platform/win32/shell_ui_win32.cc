@@ -10,9 +10,12 @@
 
 namespace platform {
 
-// The tray record is the full structure of the shell of Vista and later.
-static_assert(sizeof(NOTIFYICONDATAA) == 508,
-              "NOTIFYICONDATAA must be the 508-byte structure");
+// The tray record is the full structure of the shell of Vista and later:
+// 508 bytes in a 32-bit program, 528 in a 64-bit one.
+constexpr uint32_t kFullRecord32 = 508;
+static_assert(sizeof(NOTIFYICONDATAA) ==
+                  (sizeof(void*) == 4 ? kFullRecord32 : 528),
+              "NOTIFYICONDATAA must be the full structure of its width");
 static_assert(sizeof(NotifyIconData::szTip) == sizeof(NOTIFYICONDATAA::szTip),
               "the tooltip buffers must match");
 
@@ -34,7 +37,9 @@ bool Win32Env::NotifyIcon(uint32_t message, const NotifyIconData& data) {
   StopPoint();
   NOTIFYICONDATAA nid;
   std::memset(&nid, 0, sizeof nid);
-  nid.cbSize = data.cbSize;
+  // The system names the full record by its 32-bit size; a 64-bit program
+  // passes the size of its own full record.
+  nid.cbSize = data.cbSize == kFullRecord32 ? sizeof nid : data.cbSize;
   nid.hWnd = reinterpret_cast<HWND>(data.hWnd);
   nid.uID = data.uID;
   nid.uFlags = data.uFlags;

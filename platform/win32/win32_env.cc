@@ -10,10 +10,10 @@
 
 namespace platform {
 
-// The elevated relaunch passes the structure size 60, the size of the
-// 32-bit SHELLEXECUTEINFOA.
-static_assert(sizeof(SHELLEXECUTEINFOA) == 60,
-              "SHELLEXECUTEINFOA must be the 32-bit 60-byte structure");
+// The elevated relaunch passes the size of SHELLEXECUTEINFOA: 60 bytes in
+// a 32-bit program, 112 in a 64-bit one.
+static_assert(sizeof(SHELLEXECUTEINFOA) == (sizeof(void*) == 4 ? 60 : 112),
+              "SHELLEXECUTEINFOA must be the structure of its width");
 
 Win32Env::Win32Env() = default;
 Win32Env::~Win32Env() = default;
@@ -52,7 +52,7 @@ bool Win32Env::IsAdministrator(uint32_t* error) {
 
 bool Win32Env::RelaunchElevated(const std::string& program) {
   SHELLEXECUTEINFOA info = {};
-  info.cbSize = 60;
+  info.cbSize = sizeof info;
   info.fMask = 0;
   info.lpVerb = "runas";
   info.lpFile = program.c_str();
