@@ -19,9 +19,9 @@ class CDialog : public platform::WindowHost {
   // A dialog created modeless from template `template_id`.
   CDialog(platform::Env* env, int template_id)
       : env_(env), template_id_(template_id) {}
-  // A dialog run modally from `spec` (its resource on Windows).
-  CDialog(platform::Env* env, const platform::DialogSpec& spec)
-      : env_(env), template_id_(spec.resource_id), spec_(&spec) {}
+  // A dialog run modally from `layout` (its resource on Windows).
+  CDialog(platform::Env* env, const platform::DialogLayout& layout)
+      : env_(env), template_id_(layout.resource_id), layout_(&layout) {}
   ~CDialog() override = default;
   CDialog(const CDialog&) = delete;
   CDialog& operator=(const CDialog&) = delete;
@@ -95,7 +95,7 @@ class CDialog : public platform::WindowHost {
  private:
   platform::Env* env_;
   int template_id_;
-  const platform::DialogSpec* spec_ = nullptr;
+  const platform::DialogLayout* layout_ = nullptr;
   bool modal_ = false;
   int result_ = 0;
 };

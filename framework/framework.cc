@@ -21,9 +21,9 @@ bool CDialog::Create() {
 }
 
 int CDialog::DoModal() {
-  if (spec_ == nullptr) return -1;
+  if (layout_ == nullptr) return -1;
   modal_ = true;
-  int result = env_->Dialogs().RunModalDialog(*spec_, 0, this);
+  int result = env_->Dialogs().RunModalDialog(*layout_, 0, this);
   modal_ = false;
   return result;
 }

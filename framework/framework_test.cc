@@ -97,7 +97,7 @@ class MenuOwner : public CDialog {
 TEST(FrameworkTest, TheUpdateWalkDisablesCommandsWithoutAHandler) {
   platform::FakeEnv env;
   MenuOwner owner(&env);
-  platform::MenuSpec spec = {
+  platform::MenuLayout layout = {
       5,
       {{10, "a", {}},
        {0, "", {}},
@@ -106,7 +106,7 @@ TEST(FrameworkTest, TheUpdateWalkDisablesCommandsWithoutAHandler) {
        {0xF020, "system", {}},
        {0, "sub", {{12, "in", {}}}, true}}};
   CMenu menu;
-  ASSERT_TRUE(menu.LoadMenu(env.Menus(), spec));
+  ASSERT_TRUE(menu.LoadMenu(env.Menus(), layout));
   platform::MenuHandle handle = menu.m_hMenu;
   UpdateMenuItems(&owner, env.Menus(), handle);
   ASSERT_TRUE(env.Menus().TrackPopupMenu(handle, 0, 0, 0, 0));

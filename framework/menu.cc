@@ -21,10 +21,10 @@ CMenu& CMenu::operator=(CMenu&& other) noexcept {
   return *this;
 }
 
-bool CMenu::LoadMenu(platform::MenuUi& ui, const platform::MenuSpec& spec) {
+bool CMenu::LoadMenu(platform::MenuUi& ui, const platform::MenuLayout& layout) {
   DestroyMenu();
   ui_ = &ui;
-  m_hMenu = ui.LoadMenuResource(spec);
+  m_hMenu = ui.LoadMenuResource(layout);
   owned_ = m_hMenu != 0;
   return m_hMenu != 0;
 }

@@ -24,7 +24,7 @@ class CMenu {
 
   // Loads the menu resource; any menu held before is destroyed first.
   // False, holding none, when it cannot be loaded.
-  bool LoadMenu(platform::MenuUi& ui, const platform::MenuSpec& spec);
+  bool LoadMenu(platform::MenuUi& ui, const platform::MenuLayout& layout);
   // Destroys the menu held (if this object owns it).  False when there
   // was none.
   bool DestroyMenu();

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/resource_spec.h"
+#include "platform/resource_layout.h"
 #include "platform/win_types.h"
 
 namespace platform {
@@ -18,8 +18,8 @@ class DialogUi {
  public:
   virtual ~DialogUi() = default;
 
-  // Runs dialog template `spec.resource_id` modally (the other layers show
-  // `spec`), owned by `owner` (0: none), and returns the result given to
+  // Runs dialog template `layout.resource_id` modally (the other layers show
+  // `layout`), owned by `owner` (0: none), and returns the result given to
   // EndDialog; -1 when the dialog cannot be made.  The host hears
   // OnInitDialog, then:
   //   WM_COMMAND  wparam: control id in the low word, notification
@@ -28,7 +28,7 @@ class DialogUi {
   //   WM_NOTIFY   wparam: control id; lparam: the notification code
   //               (kNmClick for a click on a link);
   // until it calls EndDialog; then OnDestroy.
-  virtual int RunModalDialog(const DialogSpec& spec, WindowHandle owner,
+  virtual int RunModalDialog(const DialogLayout& layout, WindowHandle owner,
                              WindowHost* host) = 0;
   // Ends the modal dialog once the message being handled returns.
   virtual void EndDialog(WindowHandle dialog, int result) = 0;

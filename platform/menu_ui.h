@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/resource_spec.h"
+#include "platform/resource_layout.h"
 #include "platform/win_types.h"
 
 namespace platform {
@@ -24,9 +24,9 @@ class MenuUi {
  public:
   virtual ~MenuUi() = default;
 
-  // LoadMenuA of the program's menu resource `spec.resource_id` (the other
-  // layers build it from `spec`).  0 when there is no such menu.
-  virtual MenuHandle LoadMenuResource(const MenuSpec& spec) = 0;
+  // LoadMenuA of the program's menu resource `layout.resource_id` (the other
+  // layers build it from `layout`).  0 when there is no such menu.
+  virtual MenuHandle LoadMenuResource(const MenuLayout& layout) = 0;
   // Destroys a loaded menu with its popups.
   virtual void DestroyMenu(MenuHandle menu) = 0;
 

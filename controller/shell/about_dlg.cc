@@ -2,7 +2,7 @@
 
 #include "controller/shell/sablo_resources.h"
 
-CAboutDlg::CAboutDlg(platform::Env* env) : CDialog(env, AboutDialogSpec()) {}
+CAboutDlg::CAboutDlg(platform::Env* env) : CDialog(env, AboutDialogLayout()) {}
 
 void CAboutDlg::DoDataExchange(framework::CDataExchange* dx) {
   framework::DDX_Control(dx, kSiteLink, m_linkSite);

@@ -26,7 +26,7 @@ int ReadDecimal(platform::Env& env, const std::string& folder,
 }  // namespace
 
 CLightTPDSetDlg::CLightTPDSetDlg(platform::Env* env)
-    : CDialog(env, PortSettingsDialogSpec()) {}
+    : CDialog(env, PortSettingsDialogLayout()) {}
 
 void CLightTPDSetDlg::DoDataExchange(framework::CDataExchange* dx) {
   framework::DDX_Text(dx, kHttpEdit, m_routerHttpPort);

@@ -9,8 +9,8 @@ const char kStopServiceLabel[] = "停止个人云服务";
 const char kVendorSiteHost[] = "www.bramo.example";
 const char kVendorSupportMail[] = "support@bramo.example";
 
-const platform::MenuSpec& TrayMenuSpec() {
-  static const platform::MenuSpec spec = {
+const platform::MenuLayout& TrayMenuLayout() {
+  static const platform::MenuLayout layout = {
       132,
       {{0,
         "托盘",
@@ -27,11 +27,11 @@ const platform::MenuSpec& TrayMenuSpec() {
             {kCmdExit, "退出", {}},
         },
         true}}};
-  return spec;
+  return layout;
 }
 
-const platform::DialogSpec& AboutDialogSpec() {
-  static const platform::DialogSpec spec = {
+const platform::DialogLayout& AboutDialogLayout() {
+  static const platform::DialogLayout layout = {
       100,
       "关于 Bramo SABLO",
       {
@@ -47,11 +47,11 @@ const platform::DialogSpec& AboutDialogSpec() {
           {1002, ControlKind::kLink, "<a>www.bramo.example/download.html</a>"},
           {1, ControlKind::kDefPushButton, "确定", true},
       }};
-  return spec;
+  return layout;
 }
 
-const platform::DialogSpec& PortSettingsDialogSpec() {
-  static const platform::DialogSpec spec = {
+const platform::DialogLayout& PortSettingsDialogLayout() {
+  static const platform::DialogLayout layout = {
       133,
       "Bramo设置",
       {
@@ -68,5 +68,5 @@ const platform::DialogSpec& PortSettingsDialogSpec() {
           {1, ControlKind::kDefPushButton, "确定"},
           {2, ControlKind::kPushButton, "取消"},
       }};
-  return spec;
+  return layout;
 }

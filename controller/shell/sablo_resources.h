@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/resource_spec.h"
+#include "platform/resource_layout.h"
 
 // The tray menu's commands.
 inline constexpr int kCmdOpenHomePage = 32778;
@@ -22,10 +22,10 @@ inline constexpr int kSysCmdAbout = 0x0010;
 inline constexpr int kAboutMenuString = 101;
 
 // Menu 132: one popup, "托盘".
-const platform::MenuSpec& TrayMenuSpec();
+const platform::MenuLayout& TrayMenuLayout();
 // Dialog 100, About, and dialog 133, the port settings.
-const platform::DialogSpec& AboutDialogSpec();
-const platform::DialogSpec& PortSettingsDialogSpec();
+const platform::DialogLayout& AboutDialogLayout();
+const platform::DialogLayout& PortSettingsDialogLayout();
 // What string resource 101 holds.
 extern const char kAboutMenuText[];
 

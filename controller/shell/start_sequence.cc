@@ -63,7 +63,7 @@ bool Cbrix7Dlg::OnInitDialog() {
   m_serviceRunning = false;
   m_pMonitorThread = nullptr;
   AddTrayIcon(kInitialisingTip);
-  m_menu.LoadMenu(env.Menus(), TrayMenuSpec());
+  m_menu.LoadMenu(env.Menus(), TrayMenuLayout());
   AddFirewallRules(env, m_appDir);
   ReadStartupFlags(env, m_appDir, m_startWithWindows, m_autoRun);
 

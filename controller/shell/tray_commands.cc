@@ -94,7 +94,7 @@ void Cbrix7Dlg::OnTrayNotify(uintptr_t, intptr_t mouseMessage) {
   if (mouseMessage != platform::kWmRButtonDown) return;
   platform::MenuUi& menus = env().Menus();
   framework::CMenu menu;
-  if (!menu.LoadMenu(menus, TrayMenuSpec())) return;
+  if (!menu.LoadMenu(menus, TrayMenuLayout())) return;
   framework::CMenu popup = menu.GetSubMenu(0);
   int x = 0, y = 0;
   menus.CursorPos(&x, &y);

@@ -25,9 +25,9 @@ bool ParseId(const std::string& text, int* id) {
 
 }  // namespace
 
-DialogForm::DialogForm(const DialogSpec& spec, WindowHandle handle)
-    : spec_(spec), handle_(handle) {
-  for (const ControlSpec& control : spec_.controls) {
+DialogForm::DialogForm(const DialogLayout& layout, WindowHandle handle)
+    : layout_(layout), handle_(handle) {
+  for (const ControlLayout& control : layout_.controls) {
     if (control.id == kNoControlId) continue;
     // An edit starts empty; the other controls show their template text.
     texts_[control.id] = control.kind == ControlKind::kEdit ? "" : control.text;
@@ -35,9 +35,9 @@ DialogForm::DialogForm(const DialogSpec& spec, WindowHandle handle)
   }
 }
 
-const ControlSpec* DialogForm::Control(int id) const {
+const ControlLayout* DialogForm::Control(int id) const {
   if (id == kNoControlId) return nullptr;
-  for (const ControlSpec& control : spec_.controls) {
+  for (const ControlLayout& control : layout_.controls) {
     if (control.id == id) return &control;
   }
   return nullptr;
@@ -62,7 +62,7 @@ void DialogForm::SetCheck(int id, int state) {
 }
 
 void DialogForm::ClickRadio(int id) {
-  const std::vector<ControlSpec>& controls = spec_.controls;
+  const std::vector<ControlLayout>& controls = layout_.controls;
   size_t at = 0;
   while (at < controls.size() && controls[at].id != id) ++at;
   if (at == controls.size()) return;
@@ -84,8 +84,8 @@ void DialogForm::End(int result) {
 }
 
 std::vector<std::string> DialogForm::Lines() const {
-  std::vector<std::string> lines = {spec_.caption};
-  for (const ControlSpec& control : spec_.controls) {
+  std::vector<std::string> lines = {layout_.caption};
+  for (const ControlLayout& control : layout_.controls) {
     std::string line =
         (control.id == kNoControlId ? std::string("-")
                                     : std::to_string(control.id)) +
@@ -130,7 +130,7 @@ FormInput ApplyFormInput(DialogForm& form, WindowHost* host,
   }
   int id = 0;
   if (!ParseId(word, &id)) return FormInput::kUnknown;
-  const ControlSpec* control = form.Control(id);
+  const ControlLayout* control = form.Control(id);
   if (control == nullptr) return FormInput::kNoSuchControl;
   if (equals != std::string::npos) {
     if (control->kind != ControlKind::kEdit) return FormInput::kNotEditable;

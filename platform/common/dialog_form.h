@@ -1,5 +1,5 @@
 // A modal dialog kept in memory, for the layers that have no real ones
-// (the Linux console and the fake): the controls of a DialogSpec with
+// (the Linux console and the fake): the controls of a DialogLayout with
 // their texts and check states, the form the console prints, and the
 // console's input to an open dialog.
 #ifndef BRAMO_PLATFORM_COMMON_DIALOG_FORM_H_
@@ -10,19 +10,19 @@
 #include <vector>
 
 #include "platform/env.h"
-#include "platform/resource_spec.h"
+#include "platform/resource_layout.h"
 
 namespace platform {
 
 class DialogForm {
  public:
-  DialogForm(const DialogSpec& spec, WindowHandle handle);
+  DialogForm(const DialogLayout& layout, WindowHandle handle);
 
-  const DialogSpec& spec() const { return spec_; }
+  const DialogLayout& layout() const { return layout_; }
   WindowHandle handle() const { return handle_; }
 
   // The control `id`; nullptr when the dialog has none.
-  const ControlSpec* Control(int id) const;
+  const ControlLayout* Control(int id) const;
   // Texts and check states; a control the dialog lacks reads as "" and
   // unchecked, and is not changed.
   std::string Text(int id) const;
@@ -45,7 +45,7 @@ class DialogForm {
   std::vector<std::string> Lines() const;
 
  private:
-  DialogSpec spec_;
+  DialogLayout layout_;
   WindowHandle handle_;
   std::map<int, std::string> texts_;
   std::map<int, int> checks_;

@@ -2,17 +2,17 @@
 
 namespace platform {
 
-MenuHandle MenuTable::Build(const std::vector<MenuItemSpec>& items) {
+MenuHandle MenuTable::Build(const std::vector<MenuItemLayout>& items) {
   MenuHandle handle = next_++;
   std::vector<Item> built;
-  for (const MenuItemSpec& spec : items) {
+  for (const MenuItemLayout& layout : items) {
     Item item;
-    item.text = spec.text;
-    if (spec.popup) {
+    item.text = layout.text;
+    if (layout.popup) {
       item.id = -1;
-      item.popup = Build(spec.items);
+      item.popup = Build(layout.items);
     } else {
-      item.id = spec.id;
+      item.id = layout.id;
     }
     built.push_back(item);
   }
@@ -20,7 +20,7 @@ MenuHandle MenuTable::Build(const std::vector<MenuItemSpec>& items) {
   return handle;
 }
 
-MenuHandle MenuTable::Load(const MenuSpec& spec) { return Build(spec.items); }
+MenuHandle MenuTable::Load(const MenuLayout& layout) { return Build(layout.items); }
 
 MenuHandle MenuTable::Create() { return Build({}); }
 

@@ -1,5 +1,5 @@
 // Menus kept in memory, for the layers that have no real ones (the Linux
-// console and the fake): built from a MenuSpec, changed by position as
+// console and the fake): built from a MenuLayout, changed by position as
 // the Win32 calls change them, and shown as the console prints a popup.
 #ifndef BRAMO_PLATFORM_COMMON_MENU_TABLE_H_
 #define BRAMO_PLATFORM_COMMON_MENU_TABLE_H_
@@ -14,8 +14,8 @@ namespace platform {
 
 class MenuTable {
  public:
-  // A menu holding `spec`'s top level; popups become menus of their own.
-  MenuHandle Load(const MenuSpec& spec);
+  // A menu holding `layout`'s top level; popups become menus of their own.
+  MenuHandle Load(const MenuLayout& layout);
   // An empty menu (a window's system menu).
   MenuHandle Create();
   // Destroys `menu` and its popups; false when it is no menu.
@@ -46,7 +46,7 @@ class MenuTable {
     bool enabled = true;
     MenuHandle popup = 0;
   };
-  MenuHandle Build(const std::vector<MenuItemSpec>& items);
+  MenuHandle Build(const std::vector<MenuItemLayout>& items);
   const Item* Find(MenuHandle menu, int position) const;
   Item* Find(MenuHandle menu, int position);
 

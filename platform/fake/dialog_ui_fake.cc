@@ -11,11 +11,11 @@ DialogForm* FakeDialogUi::Find(WindowHandle dialog) {
   return it == open_.end() ? nullptr : it->second;
 }
 
-int FakeDialogUi::RunModalDialog(const DialogSpec& spec, WindowHandle,
+int FakeDialogUi::RunModalDialog(const DialogLayout& layout, WindowHandle,
                                  WindowHost* host) {
-  env_->Record("dialog open " + std::to_string(spec.resource_id));
+  env_->Record("dialog open " + std::to_string(layout.resource_id));
   if (creation_fails) return -1;
-  DialogForm form(spec, next_++);
+  DialogForm form(layout, next_++);
   open_[form.handle()] = &form;
   forms.emplace_back();
   host->OnInitDialog(form.handle());

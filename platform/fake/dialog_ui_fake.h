@@ -37,7 +37,7 @@ class FakeDialogUi : public DialogUi {
   std::map<std::string, uint32_t> registered_messages;
 
   // ---- DialogUi ----------------------------------------------------------
-  int RunModalDialog(const DialogSpec& spec, WindowHandle owner,
+  int RunModalDialog(const DialogLayout& layout, WindowHandle owner,
                      WindowHost* host) override;
   void EndDialog(WindowHandle dialog, int result) override;
   std::string ControlText(WindowHandle dialog, int id,

@@ -8,11 +8,11 @@ std::vector<std::string> FakeMenuUi::SystemMenuLines() const {
   return table_.Lines(system_menu_);
 }
 
-MenuHandle FakeMenuUi::LoadMenuResource(const MenuSpec& spec) {
-  env_->Record("menu load " + std::to_string(spec.resource_id));
+MenuHandle FakeMenuUi::LoadMenuResource(const MenuLayout& layout) {
+  env_->Record("menu load " + std::to_string(layout.resource_id));
   if (load_fails) return 0;
   ++live_;
-  return table_.Load(spec);
+  return table_.Load(layout);
 }
 
 void FakeMenuUi::DestroyMenu(MenuHandle menu) {

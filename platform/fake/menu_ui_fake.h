@@ -34,7 +34,7 @@ class FakeMenuUi : public MenuUi {
   int live_menus() const { return live_; }
 
   // ---- MenuUi ------------------------------------------------------------
-  MenuHandle LoadMenuResource(const MenuSpec& spec) override;
+  MenuHandle LoadMenuResource(const MenuLayout& layout) override;
   void DestroyMenu(MenuHandle menu) override;
   MenuHandle SubMenu(MenuHandle menu, int position) override;
   int ItemCount(MenuHandle menu) override;

@@ -37,9 +37,9 @@ void PosixDialogUi::PrintForm(const DialogForm& form) {
   env_->ConsoleLines(lines);
 }
 
-int PosixDialogUi::RunModalDialog(const DialogSpec& spec, WindowHandle,
+int PosixDialogUi::RunModalDialog(const DialogLayout& layout, WindowHandle,
                                   WindowHost* host) {
-  DialogForm form(spec, next_++);
+  DialogForm form(layout, next_++);
   open_[form.handle()] = &form;
   host->OnInitDialog(form.handle());
   PrintForm(form);

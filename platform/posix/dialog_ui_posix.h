@@ -21,7 +21,7 @@ class PosixDialogUi : public DialogUi {
  public:
   explicit PosixDialogUi(PosixEnv* env) : env_(env) {}
 
-  int RunModalDialog(const DialogSpec& spec, WindowHandle owner,
+  int RunModalDialog(const DialogLayout& layout, WindowHandle owner,
                      WindowHost* host) override;
   void EndDialog(WindowHandle dialog, int result) override;
   std::string ControlText(WindowHandle dialog, int id,

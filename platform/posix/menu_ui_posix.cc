@@ -4,8 +4,8 @@
 
 namespace platform {
 
-MenuHandle PosixMenuUi::LoadMenuResource(const MenuSpec& spec) {
-  return table_.Load(spec);
+MenuHandle PosixMenuUi::LoadMenuResource(const MenuLayout& layout) {
+  return table_.Load(layout);
 }
 void PosixMenuUi::DestroyMenu(MenuHandle menu) { table_.Destroy(menu); }
 MenuHandle PosixMenuUi::SubMenu(MenuHandle menu, int position) {

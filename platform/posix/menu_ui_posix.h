@@ -16,7 +16,7 @@ class PosixMenuUi : public MenuUi {
  public:
   explicit PosixMenuUi(PosixEnv* env) : env_(env) {}
 
-  MenuHandle LoadMenuResource(const MenuSpec& spec) override;
+  MenuHandle LoadMenuResource(const MenuLayout& layout) override;
   void DestroyMenu(MenuHandle menu) override;
   MenuHandle SubMenu(MenuHandle menu, int position) override;
   int ItemCount(MenuHandle menu) override;

@@ -48,7 +48,7 @@ INT_PTR CALLBACK ModalProc(HWND hwnd, UINT message, WPARAM wparam,
 
 }  // namespace
 
-int Win32DialogUi::RunModalDialog(const DialogSpec& spec, WindowHandle owner,
+int Win32DialogUi::RunModalDialog(const DialogLayout& layout, WindowHandle owner,
                                   WindowHost* host) {
   // The link control's class, as the framework registers it before a
   // template that uses one.
@@ -59,7 +59,7 @@ int Win32DialogUi::RunModalDialog(const DialogSpec& spec, WindowHandle owner,
   // whatever the system's ANSI code page is (the ANSI form converts them
   // to it).
   INT_PTR result = DialogBoxParamW(
-      GetModuleHandleW(nullptr), MAKEINTRESOURCEW(spec.resource_id),
+      GetModuleHandleW(nullptr), MAKEINTRESOURCEW(layout.resource_id),
       Hwnd(owner), ModalProc, reinterpret_cast<LPARAM>(host));
   return static_cast<int>(result);
 }

@@ -11,7 +11,7 @@ namespace platform {
 
 class Win32DialogUi : public DialogUi {
  public:
-  int RunModalDialog(const DialogSpec& spec, WindowHandle owner,
+  int RunModalDialog(const DialogLayout& layout, WindowHandle owner,
                      WindowHost* host) override;
   void EndDialog(WindowHandle dialog, int result) override;
   std::string ControlText(WindowHandle dialog, int id,

@@ -13,9 +13,9 @@ UINT Position(int position) { return static_cast<UINT>(position); }
 
 }  // namespace
 
-MenuHandle Win32MenuUi::LoadMenuResource(const MenuSpec& spec) {
+MenuHandle Win32MenuUi::LoadMenuResource(const MenuLayout& layout) {
   return Handle(
-      LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(spec.resource_id)));
+      LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(layout.resource_id)));
 }
 
 void Win32MenuUi::DestroyMenu(MenuHandle menu) { ::DestroyMenu(Hmenu(menu)); }

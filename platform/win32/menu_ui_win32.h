@@ -11,7 +11,7 @@ namespace platform {
 
 class Win32MenuUi : public MenuUi {
  public:
-  MenuHandle LoadMenuResource(const MenuSpec& spec) override;
+  MenuHandle LoadMenuResource(const MenuLayout& layout) override;
   void DestroyMenu(MenuHandle menu) override;
   MenuHandle SubMenu(MenuHandle menu, int position) override;
   int ItemCount(MenuHandle menu) override;

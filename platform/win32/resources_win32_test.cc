@@ -20,10 +20,10 @@ using platform::ControlKind;
 // Reads every identified control of a dialog as it opens, then ends it.
 class Reader : public platform::WindowHost {
  public:
-  Reader(platform::DialogUi& ui, const platform::DialogSpec& spec)
-      : ui_(ui), spec_(spec) {}
+  Reader(platform::DialogUi& ui, const platform::DialogLayout& layout)
+      : ui_(ui), layout_(layout) {}
   bool OnInitDialog(platform::WindowHandle window) override {
-    for (const platform::ControlSpec& control : spec_.controls) {
+    for (const platform::ControlLayout& control : layout_.controls) {
       if (control.id == platform::kNoControlId) continue;
       texts[control.id] = ui_.ControlText(window, control.id, 256);
     }
@@ -47,25 +47,25 @@ class Reader : public platform::WindowHost {
 
  private:
   platform::DialogUi& ui_;
-  const platform::DialogSpec& spec_;
+  const platform::DialogLayout& layout_;
 };
 
 // The text a control holds of its template: all of it (a link's with its
 // anchor markup), and nothing in an edit.
-std::string Shown(const platform::ControlSpec& control) {
+std::string Shown(const platform::ControlLayout& control) {
   return control.kind == ControlKind::kEdit ? "" : control.text;
 }
 
 TEST(ResourcesTest, TheTrayMenuHoldsItsItems) {
   platform::Win32Env env;
   platform::MenuUi& menus = env.Menus();
-  platform::MenuHandle menu = menus.LoadMenuResource(TrayMenuSpec());
+  platform::MenuHandle menu = menus.LoadMenuResource(TrayMenuLayout());
   ASSERT_NE(menu, 0u);
   ASSERT_EQ(menus.ItemCount(menu), 1);
   EXPECT_EQ(menus.ItemId(menu, 0), -1);
-  EXPECT_EQ(menus.ItemText(menu, 0), TrayMenuSpec().items[0].text);
+  EXPECT_EQ(menus.ItemText(menu, 0), TrayMenuLayout().items[0].text);
   platform::MenuHandle popup = menus.SubMenu(menu, 0);
-  const auto& items = TrayMenuSpec().items[0].items;
+  const auto& items = TrayMenuLayout().items[0].items;
   ASSERT_EQ(menus.ItemCount(popup), static_cast<int>(items.size()));
   for (size_t i = 0; i < items.size(); ++i) {
     SCOPED_TRACE(i);
@@ -87,19 +87,19 @@ TEST(ResourcesTest, TheDialogsHoldTheirControls) {
     GTEST_SKIP() << "no display for Wine's windows";
   }
   platform::Win32Env env;
-  for (const platform::DialogSpec* spec :
-       {&AboutDialogSpec(), &PortSettingsDialogSpec()}) {
-    SCOPED_TRACE(spec->resource_id);
-    Reader reader(env.Dialogs(), *spec);
-    EXPECT_EQ(env.Dialogs().RunModalDialog(*spec, 0, &reader), 42);
+  for (const platform::DialogLayout* layout :
+       {&AboutDialogLayout(), &PortSettingsDialogLayout()}) {
+    SCOPED_TRACE(layout->resource_id);
+    Reader reader(env.Dialogs(), *layout);
+    EXPECT_EQ(env.Dialogs().RunModalDialog(*layout, 0, &reader), 42);
     EXPECT_TRUE(reader.destroyed);
-    for (const platform::ControlSpec& control : spec->controls) {
+    for (const platform::ControlLayout& control : layout->controls) {
       if (control.id == platform::kNoControlId) continue;
       SCOPED_TRACE(control.id);
       ASSERT_EQ(reader.texts.count(control.id), 1u);
       EXPECT_EQ(reader.texts[control.id], Shown(control));
     }
-    if (spec == &PortSettingsDialogSpec()) {
+    if (layout == &PortSettingsDialogLayout()) {
       EXPECT_EQ(reader.edit, " 5 ");
       EXPECT_EQ(reader.check, platform::kBstChecked);
     }

@@ -3,8 +3,8 @@
 // identifier counts; the console layer and the fake build the menus and
 // forms from these descriptions, so all three show the same items and
 // controls.  Texts are GBK.
-#ifndef BRAMO_PLATFORM_RESOURCE_SPEC_H_
-#define BRAMO_PLATFORM_RESOURCE_SPEC_H_
+#ifndef BRAMO_PLATFORM_RESOURCE_LAYOUT_H_
+#define BRAMO_PLATFORM_RESOURCE_LAYOUT_H_
 
 #include <string>
 #include <vector>
@@ -13,16 +13,16 @@ namespace platform {
 
 // One menu item: a command (id > 0), a separator (id 0, no text) or a
 // popup holding `items`.
-struct MenuItemSpec {
+struct MenuItemLayout {
   int id = 0;
   std::string text;
-  std::vector<MenuItemSpec> items;
+  std::vector<MenuItemLayout> items;
   bool popup = false;
 };
 
-struct MenuSpec {
+struct MenuLayout {
   int resource_id = 0;
-  std::vector<MenuItemSpec> items;  // the top level
+  std::vector<MenuItemLayout> items;  // the top level
 };
 
 enum class ControlKind {
@@ -39,17 +39,17 @@ enum class ControlKind {
 // Controls without an identifier of their own carry kNoControlId.
 inline constexpr int kNoControlId = -1;
 
-struct ControlSpec {
+struct ControlLayout {
   int id = kNoControlId;
   ControlKind kind = ControlKind::kStatic;
   std::string text;
   bool group = false;  // starts a group (WS_GROUP)
 };
 
-struct DialogSpec {
+struct DialogLayout {
   int resource_id = 0;
   std::string caption;
-  std::vector<ControlSpec> controls;  // in tab order
+  std::vector<ControlLayout> controls;  // in tab order
 };
 
 // "group", "static", "icon", "edit", "radio", "button", "link".
@@ -57,4 +57,4 @@ const char* ControlKindName(ControlKind kind);
 
 }  // namespace platform
 
-#endif  // BRAMO_PLATFORM_RESOURCE_SPEC_H_
+#endif  // BRAMO_PLATFORM_RESOURCE_LAYOUT_H_

@@ -1,4 +1,4 @@
-#include "platform/resource_spec.h"
+#include "platform/resource_layout.h"
 
 namespace platform {
 
