@@ -13,6 +13,10 @@ echo "making the $arch Wine prefix $prefix"
 # machine without 32-bit programs, the 32-bit half of a 64-bit prefix);
 # what the tests need is the prefix itself, checked below.
 "$loader" wineboot -i >/dev/null 2>&1 || true
+# A program that crashes must fail its test, not wait on a display for
+# someone to close Wine's crash dialog.
+"$loader" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+  /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
 wineserver -w || true
 if [ ! -f "$prefix/system.reg" ]; then
   echo "$loader could not make the Wine prefix $prefix" >&2
