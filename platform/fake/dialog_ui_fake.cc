@@ -6,17 +6,12 @@
 
 namespace platform {
 
-DialogForm* FakeDialogUi::Find(WindowHandle dialog) {
-  auto it = open_.find(dialog);
-  return it == open_.end() ? nullptr : it->second;
-}
-
 int FakeDialogUi::RunModalDialog(const DialogLayout& layout, WindowHandle,
                                  WindowHost* host) {
   env_->Record("dialog open " + std::to_string(layout.resource_id));
   if (creation_fails) return -1;
   DialogForm form(layout, next_++);
-  open_[form.handle()] = &form;
+  Open(&form);
   forms.emplace_back();
   host->OnInitDialog(form.handle());
   forms.back().push_back(form.Lines());
@@ -35,38 +30,13 @@ int FakeDialogUi::RunModalDialog(const DialogLayout& layout, WindowHandle,
     forms.back().push_back(form.Lines());
   }
   env_->Record("dialog end " + std::to_string(form.result()));
-  open_.erase(form.handle());
+  Close(form);
   host->OnDestroy();
   return form.result();
 }
 
-void FakeDialogUi::EndDialog(WindowHandle dialog, int result) {
-  if (DialogForm* form = Find(dialog)) form->End(result);
-}
-
-std::string FakeDialogUi::ControlText(WindowHandle dialog, int id,
-                                      size_t capacity) {
-  DialogForm* form = Find(dialog);
-  if (form == nullptr || capacity == 0) return "";
-  return form->Text(id).substr(0, capacity - 1);
-}
-
-void FakeDialogUi::SetControlText(WindowHandle dialog, int id,
-                                  const std::string& text) {
-  if (DialogForm* form = Find(dialog)) form->SetText(id, text);
-}
-
-int FakeDialogUi::ButtonCheck(WindowHandle dialog, int id) {
-  DialogForm* form = Find(dialog);
-  return form ? form->Check(id) : kBstUnchecked;
-}
-
-void FakeDialogUi::SetButtonCheck(WindowHandle dialog, int id, int state) {
-  if (DialogForm* form = Find(dialog)) form->SetCheck(id, state);
-}
-
 void FakeDialogUi::FocusControl(WindowHandle dialog, int id) {
-  if (DialogForm* form = Find(dialog)) form->set_focus(id);
+  FormDialogUi::FocusControl(dialog, id);
   env_->Record("dialog focus " + std::to_string(id));
 }
 

@@ -15,14 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/common/dialog_form.h"
-#include "platform/dialog_ui.h"
+#include "platform/common/form_dialog_ui.h"
 
 namespace platform {
 
 class FakeEnv;
 
-class FakeDialogUi : public DialogUi {
+class FakeDialogUi : public FormDialogUi {
  public:
   explicit FakeDialogUi(FakeEnv* env) : env_(env) {}
 
@@ -39,13 +38,6 @@ class FakeDialogUi : public DialogUi {
   // ---- DialogUi ----------------------------------------------------------
   int RunModalDialog(const DialogLayout& layout, WindowHandle owner,
                      WindowHost* host) override;
-  void EndDialog(WindowHandle dialog, int result) override;
-  std::string ControlText(WindowHandle dialog, int id,
-                          size_t capacity) override;
-  void SetControlText(WindowHandle dialog, int id,
-                      const std::string& text) override;
-  int ButtonCheck(WindowHandle dialog, int id) override;
-  void SetButtonCheck(WindowHandle dialog, int id, int state) override;
   void FocusControl(WindowHandle dialog, int id) override;
   void ModifyExStyle(WindowHandle window, uint32_t remove,
                      uint32_t add) override;
@@ -53,10 +45,8 @@ class FakeDialogUi : public DialogUi {
   uint32_t RegisterMessageName(const std::string& name) override;
 
  private:
-  DialogForm* Find(WindowHandle dialog);
 
   FakeEnv* env_;
-  std::map<WindowHandle, DialogForm*> open_;
   WindowHandle next_ = 0x20000;
 };
 

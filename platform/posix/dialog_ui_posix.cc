@@ -25,11 +25,6 @@ const char* Refusal(FormInput input) {
 
 }  // namespace
 
-DialogForm* PosixDialogUi::Find(WindowHandle dialog) {
-  auto it = open_.find(dialog);
-  return it == open_.end() ? nullptr : it->second;
-}
-
 void PosixDialogUi::PrintForm(const DialogForm& form) {
   std::vector<std::string> lines = form.Lines();
   lines[0] = "[dialog] " + lines[0];
@@ -40,7 +35,7 @@ void PosixDialogUi::PrintForm(const DialogForm& form) {
 int PosixDialogUi::RunModalDialog(const DialogLayout& layout, WindowHandle,
                                   WindowHost* host) {
   DialogForm form(layout, next_++);
-  open_[form.handle()] = &form;
+  Open(&form);
   host->OnInitDialog(form.handle());
   PrintForm(form);
   while (!form.ended()) {
@@ -68,38 +63,9 @@ int PosixDialogUi::RunModalDialog(const DialogLayout& layout, WindowHandle,
                                          : result == id::kCancel
                                              ? "cancel"
                                              : std::to_string(result))});
-  open_.erase(form.handle());
+  Close(form);
   host->OnDestroy();
   return result;
-}
-
-void PosixDialogUi::EndDialog(WindowHandle dialog, int result) {
-  if (DialogForm* form = Find(dialog)) form->End(result);
-}
-
-std::string PosixDialogUi::ControlText(WindowHandle dialog, int id,
-                                       size_t capacity) {
-  DialogForm* form = Find(dialog);
-  if (form == nullptr || capacity == 0) return "";
-  return form->Text(id).substr(0, capacity - 1);
-}
-
-void PosixDialogUi::SetControlText(WindowHandle dialog, int id,
-                                   const std::string& text) {
-  if (DialogForm* form = Find(dialog)) form->SetText(id, text);
-}
-
-int PosixDialogUi::ButtonCheck(WindowHandle dialog, int id) {
-  DialogForm* form = Find(dialog);
-  return form ? form->Check(id) : kBstUnchecked;
-}
-
-void PosixDialogUi::SetButtonCheck(WindowHandle dialog, int id, int state) {
-  if (DialogForm* form = Find(dialog)) form->SetCheck(id, state);
-}
-
-void PosixDialogUi::FocusControl(WindowHandle dialog, int id) {
-  if (DialogForm* form = Find(dialog)) form->set_focus(id);
 }
 
 // The console shows no window: no taskbar button to remove.

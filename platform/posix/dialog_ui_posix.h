@@ -10,38 +10,27 @@
 #include <mutex>
 #include <string>
 
-#include "platform/common/dialog_form.h"
-#include "platform/dialog_ui.h"
+#include "platform/common/form_dialog_ui.h"
 
 namespace platform {
 
 class PosixEnv;
 
-class PosixDialogUi : public DialogUi {
+class PosixDialogUi : public FormDialogUi {
  public:
   explicit PosixDialogUi(PosixEnv* env) : env_(env) {}
 
   int RunModalDialog(const DialogLayout& layout, WindowHandle owner,
                      WindowHost* host) override;
-  void EndDialog(WindowHandle dialog, int result) override;
-  std::string ControlText(WindowHandle dialog, int id,
-                          size_t capacity) override;
-  void SetControlText(WindowHandle dialog, int id,
-                      const std::string& text) override;
-  int ButtonCheck(WindowHandle dialog, int id) override;
-  void SetButtonCheck(WindowHandle dialog, int id, int state) override;
-  void FocusControl(WindowHandle dialog, int id) override;
   void ModifyExStyle(WindowHandle window, uint32_t remove,
                      uint32_t add) override;
   std::string LoadStringResource(int id, const std::string& text) override;
   uint32_t RegisterMessageName(const std::string& name) override;
 
  private:
-  DialogForm* Find(WindowHandle dialog);
   void PrintForm(const DialogForm& form);
 
   PosixEnv* env_;
-  std::map<WindowHandle, DialogForm*> open_;
   // Far from the handles of CreateDialogWindow.
   WindowHandle next_ = 0x10000;
   std::mutex messages_mu_;
