@@ -1,5 +1,7 @@
 #include "controller/config/php_ini.h"
 
+#include "controller/config/php_ini_path.h"
+
 int RewritePhpIni(platform::Env& env, const std::string& folder) {
   const std::string path = folder + "php\\php.ini";
   struct Setting {
@@ -16,7 +18,7 @@ int RewritePhpIni(platform::Env& env, const std::string& folder) {
   for (const Setting& s : kSettings) {
     // The quotes keep a folder with blanks one value.
     env.WriteProfileText(s.section, s.key,
-                         "\"" + folder + s.relative + "\"", path);
+                         "\"" + PhpIniPath(folder + s.relative) + "\"", path);
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "controller/config/php_ini.h"
+#include "controller/config/php_ini_path.h"
 #include "platform/fake/fake_env.h"
 #include "testing/temp_folder.h"
 
@@ -135,14 +136,19 @@ TEST_F(SettingsFileTest, PhpIniGetsFourQuotedPaths) {
                 "[PHP]\r\nengine = On\r\n;error_log = php_errors.log\r\n");
   EXPECT_EQ(RewritePhpIni(env_, Folder()), 0);
   std::string ini = folder_.Read("php/php.ini");
-  const std::string f = Folder();
+  // The paths as this build's PHP reads them: Windows paths on Windows,
+  // the Linux paths they stand for on Linux.
+  auto at = [this](const std::string& relative) {
+    return PhpIniPath(Folder() + relative);
+  };
   EXPECT_EQ(ini,
             "[PHP]\r\nengine = On\r\n"
-            "error_log=\"" + f + "php\\logs\\php_error_log\"\r\n"
-            "extension_dir=\"" + f + "php\\ext\"\r\n"
-            "upload_tmp_dir=\"" + f + "php\\tmp\"\r\n"
+            "error_log=\"" + at("php\\logs\\php_error_log") + "\"\r\n"
+            "extension_dir=\"" + at("php\\ext") + "\"\r\n"
+            "upload_tmp_dir=\"" + at("php\\tmp") + "\"\r\n"
             ";error_log = php_errors.log\r\n"
-            "[Session]\r\nsession.save_path=\"" + f + "pc2\\sessionstemp\"\r\n");
+            "[Session]\r\nsession.save_path=\"" + at("pc2\\sessionstemp") +
+                "\"\r\n");
   EXPECT_EQ(RewritePhpIni(env_, Folder()), 0);
   EXPECT_EQ(folder_.Read("php/php.ini"), ini);
 }

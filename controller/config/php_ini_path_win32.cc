@@ -1,0 +1,3 @@
+#include "controller/config/php_ini_path.h"
+
+std::string PhpIniPath(const std::string& path) { return path; }
