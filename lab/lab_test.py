@@ -42,13 +42,17 @@ def skip(why):
 
 
 def prerequisites():
+    """Skips where network namespaces cannot be made; a missing tool is a
+    failure (scripts/install-deps installs them all)."""
     if os.geteuid() != 0:
-        skip("the lab's network namespaces need root")
-    for tool in ("ip", "nft", "miniupnpd", "upnpc", "php", "curl"):
-        if shutil.which(tool) is None:
-            skip(f"{tool} is not installed (scripts/install-deps)")
+        skip("ip netns is not permitted: the lab's namespaces need root")
+    missing = [t for t in ("ip", "nft", "miniupnpd", "upnpc", "php", "curl")
+               if shutil.which(t) is None]
     if not os.access("/usr/sbin/apache2", os.X_OK):
-        skip("apache2 is not installed")
+        missing.append("apache2")
+    if missing:
+        print(f"FAIL the lab needs {missing}: run scripts/install-deps")
+        sys.exit(1)
     probe = f"bramo-probe-{os.getpid()}"
     if subprocess.run(["ip", "netns", "add", probe],
                       stderr=subprocess.DEVNULL).returncode != 0:
