@@ -26,6 +26,7 @@ PC, PUBLIC, OTHER = "192.168.77.2", "203.0.113.1", "192.168.77.3"
 # miniupnpd's description, so that a call skips the 2 s of discovery.
 ROUTER = "http://192.168.77.1:5000/rootDesc.xml"
 REGISTRATIONS = "/run/bramo-lab/registrations.jsonl"
+SERVICES_LOG = "/run/bramo-lab/services.log"
 USER, OTHER_USER = "labuser", "otheruser"
 # Short pauses, yet long enough that a web server ended asynchronously
 # (pskill, then a pause) is gone before the next one starts on a busy
@@ -253,6 +254,16 @@ def registered(folder, c, ports):
                    15)
     check(bool(got), f"the registration stand-in holds {want}: {record()}")
 
+    def keep_alive():
+        try:
+            with open(SERVICES_LOG, errors="replace") as f:
+                return re.search(rf"{PUBLIC}:\d+ \[\d+\]: GET /regist/regist.php",
+                                 f.read())
+        except OSError:
+            return None
+    check(bool(wait_for(keep_alive, 15)),
+          "the keep-alive reaches the vendor from the public address")
+
 
 def mapping_lost(folder, c, ports):
     http, https, rhttp, rhttps = ports
@@ -366,6 +377,9 @@ def exit_command(folder, c, ports):
 
 
 def main():
+    # Ended from outside, it still takes the lab down (the finally below);
+    # after a SIGKILL the next lab/up does.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("ended by SIGTERM"))
     prerequisites()
     folder = tempfile.mkdtemp(prefix="bramo-lab-install-")
     c = None
