@@ -178,7 +178,8 @@ class Controller:
 def register(port, name):
     """Registers `name` through the home page, as a visitor's browser does
     (the form carries the session's token)."""
-    jar = tempfile.mktemp(prefix="bramo-lab-cookies-")
+    handle, jar = tempfile.mkstemp(prefix="bramo-lab-cookies-")
+    os.close(handle)
     base = f"http://{PUBLIC}:{port}/pc2/"
     try:
         _, page = ns("wan", "curl", "-s", "-m", "5", "-c", jar, base)
