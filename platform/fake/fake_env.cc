@@ -46,6 +46,12 @@ bool FakeEnv::AwaitTrace(const std::string& line, size_t times,
   });
 }
 
+bool FakeEnv::AwaitHeldPause(uint32_t timeout_ms) {
+  std::unique_lock<std::mutex> lock(mu_);
+  return trace_grew_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                              [&] { return held_waiting_ > 0; });
+}
+
 std::vector<std::string> FakeEnv::trace() const {
   std::lock_guard<std::mutex> lock(mu_);
   return trace_;
@@ -118,10 +124,21 @@ void FakeEnv::Sleep(uint32_t ms) {
   {
     std::lock_guard<std::mutex> lock(mu_);
     held = held_pauses.count(ms) != 0;
+    held_waiting_ += held;
   }
+  if (!held) {
+    StopPoint();
+    return;
+  }
+  trace_grew_.notify_all();
   // A held pause lasts until the stop (or, should a test forget it, a
   // while of real time).
-  if (held && !stop->WaitFor(kHeldMs)) throw ThreadStopped();
+  bool ran_out = stop->WaitFor(kHeldMs);
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    --held_waiting_;
+  }
+  if (!ran_out) throw ThreadStopped();
   StopPoint();
 }
 

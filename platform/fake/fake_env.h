@@ -133,6 +133,9 @@ class FakeEnv : public Env {
   // `timeout_ms` of real time without that.
   bool AwaitTrace(const std::string& line, size_t times = 1,
                   uint32_t timeout_ms = kHeldMs);
+  // Waits until a worker thread rests in a held pause; false after
+  // `timeout_ms` of real time without that.
+  bool AwaitHeldPause(uint32_t timeout_ms = kHeldMs);
   std::vector<std::string> trace() const;
   void ClearTrace();
   // The trace lines that begin with `prefix`.
@@ -233,6 +236,7 @@ class FakeEnv : public Env {
  private:
   mutable std::mutex mu_;
   std::condition_variable trace_grew_;
+  int held_waiting_ = 0;  // threads inside a held pause
   std::mutex profile_mu_;  // one profile read-change-write at a time
   std::mutex replace_mu_;  // one whole-file replace at a time
   std::vector<std::string> trace_;
