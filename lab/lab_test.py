@@ -19,7 +19,7 @@ import time
 sys.dont_write_bytecode = True  # nothing written into the source tree
 SRC, BUILD = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 sys.path.insert(0, os.path.join(SRC, "testing"))
-from end_to_end import SKIP, check, finish  # noqa: E402
+from end_to_end import SKIP, check, finish, no_proxy, skip  # noqa: E402
 
 LAB = os.path.join(SRC, "lab")
 PC, PUBLIC, OTHER = "192.168.77.2", "203.0.113.1", "192.168.77.3"
@@ -32,14 +32,7 @@ USER, OTHER_USER = "labuser", "otheruser"
 # (pskill, then a pause) is gone before the next one starts on a busy
 # machine.
 PAUSE_SCALE = "0.1"
-for proxy in ("http_proxy", "https_proxy", "all_proxy", "HTTP_PROXY",
-              "HTTPS_PROXY", "ALL_PROXY"):
-    os.environ.pop(proxy, None)
-
-
-def skip(why):
-    print(f"SKIP: {why}")
-    sys.exit(SKIP)
+no_proxy()
 
 
 def prerequisites():

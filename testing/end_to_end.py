@@ -24,6 +24,19 @@ def finish():
     sys.exit(1 if failures else 0)
 
 
+def skip(why):
+    """Ends the test as skipped, saying why."""
+    print(f"SKIP: {why}")
+    sys.exit(SKIP)
+
+
+def no_proxy():
+    """Keeps requests to the test's own hosts away from any proxy."""
+    for proxy in ("http_proxy", "https_proxy", "all_proxy", "HTTP_PROXY",
+                  "HTTPS_PROXY", "ALL_PROXY"):
+        os.environ.pop(proxy, None)
+
+
 def require(*tools):
     for tool in tools:
         if shutil.which(tool) is None:

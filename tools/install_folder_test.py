@@ -27,7 +27,8 @@ import http.server
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
                                 "..", "testing"))
-from end_to_end import SKIP, check, finish, free_port  # noqa: E402
+from end_to_end import (SKIP, check, finish, free_port, no_proxy,  # noqa: E402
+                        skip)
 
 SRC, BUILD = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 DRIVER = os.path.join(BUILD, "tools", "install_driver")
@@ -36,14 +37,7 @@ INSIDE = "--inside"
 PAUSE_SCALE = "0.1"
 RULE = "Apache HTTP Server"
 REGISTRATION_URL = "http://reg.bramo.example/regist/regist.php"
-for proxy in ("http_proxy", "https_proxy", "all_proxy", "HTTP_PROXY",
-              "HTTPS_PROXY", "ALL_PROXY"):
-    os.environ.pop(proxy, None)
-
-
-def skip(why):
-    print(f"SKIP: {why}")
-    sys.exit(SKIP)
+no_proxy()
 
 
 # ---- Outside the namespace: prerequisites, layout, namespace -----------
