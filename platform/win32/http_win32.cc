@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <cstdlib>
 #include <mutex>
 
 #include "platform/thread_stop.h"
@@ -78,6 +79,18 @@ class Session {
   HINTERNET url_ = nullptr;
 };
 
+// WinINet (Wine's at least) ends a body whose connection closes before the
+// announced Content-Length as if it were whole: the length is checked
+// here.  True when the body must be longer than `have` bytes.
+bool CutShort(HINTERNET page, uint64_t have) {
+  char text[32] = {};
+  DWORD size = sizeof text - 1;
+  if (!HttpQueryInfoA(page, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) {
+    return false;  // not announced: the close ends the body
+  }
+  return std::strtoull(text, nullptr, 10) > have;
+}
+
 }  // namespace
 
 HttpResult Win32Env::HttpGet(const std::string& url, const std::string& agent,
@@ -99,7 +112,10 @@ HttpResult Win32Env::HttpGet(const std::string& url, const std::string& agent,
                           static_cast<DWORD>(max_bytes - have), &got)) {
       return HttpResult::kReadFailed;
     }
-    if (got == 0) break;
+    if (got == 0) {
+      if (CutShort(page, have)) return HttpResult::kReadFailed;
+      break;
+    }
     have += got;
   }
   gathered.resize(have);
@@ -136,7 +152,11 @@ bool Win32Env::DownloadToFile(const std::string& url, const std::string& path,
     if (session.aborted()) ok = false;
     if (!ok) break;
     if (!InternetReadFile(page, buf, sizeof buf, &got)) ok = false;
-    if (!ok || got == 0) break;
+    if (!ok) break;
+    if (got == 0) {
+      ok = !CutShort(page, stored);
+      break;
+    }
     stored += got;
     ok = stored <= max_bytes && WriteFile(file, buf, got, &written, nullptr) &&
          written == got;

@@ -13,6 +13,7 @@
 #include <ctime>
 
 #include "platform/thread_stop.h"
+#include "platform/win32/tcp_rows_win32.h"
 #include "platform/win32/win32_env.h"
 
 namespace platform {
@@ -21,19 +22,6 @@ namespace {
 using AllocateExTable = DWORD(WINAPI*)(PVOID* table, BOOL order, HANDLE heap,
                                        DWORD flags, DWORD family);
 using InternalTable2 = DWORD(WINAPI*)(PVOID* table, HANDLE heap, DWORD flags);
-
-// Port fields hold the port in network byte order in their low 16 bits.
-uint16_t RowPort(const BYTE* row) {
-  DWORD field;
-  std::memcpy(&field, row + 8, sizeof field);
-  return ntohs(static_cast<u_short>(field & 0xFFFF));
-}
-
-DWORD RowPid(const BYTE* row) {
-  DWORD pid;
-  std::memcpy(&pid, row + 20, sizeof pid);
-  return pid;
-}
 
 bool EnableDebugPrivilege(HANDLE token) {
   LUID luid;
@@ -61,21 +49,19 @@ int Win32Env::FindPortOwner(int port, uint32_t* pid) {
   DWORD status = ERROR_NOT_SUPPORTED;
   if (allocate != nullptr) {
     status = allocate(&table, TRUE, GetProcessHeap(), 0, AF_INET);
-    row_size = 24;
+    row_size = kTcpExRowBytes;
   } else if (internal != nullptr) {
     status = internal(&table, GetProcessHeap(), 1);
-    row_size = 28;
+    row_size = kTcpTable2RowBytes;
   }
   if (status == NO_ERROR && table != nullptr) {
-    const BYTE* bytes = static_cast<const BYTE*>(table);
-    DWORD count;
-    std::memcpy(&count, bytes, sizeof count);
-    for (DWORD i = 0; i < count; ++i) {
-      const BYTE* row = bytes + sizeof(DWORD) + i * row_size;
-      if (RowPort(row) == port) {
-        *pid = RowPid(row);
-        break;
-      }
+    // The table lies in the process heap, whose block size bounds the rows
+    // read, whatever the count in it says.
+    const SIZE_T bytes = HeapSize(GetProcessHeap(), 0, table);
+    if (bytes != static_cast<SIZE_T>(-1)) {
+      std::optional<uint32_t> owner = TcpTablePortOwner(
+          static_cast<const unsigned char*>(table), bytes, row_size, port);
+      if (owner) *pid = *owner;
     }
   }
   if (table != nullptr) HeapFree(GetProcessHeap(), 0, table);

@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/win32/win32_env.h"
+#include "testing/holder_process_win32.h"
+#include "testing/temp_folder.h"
 #include "testing/under_wine.h"
 
 namespace platform {
@@ -54,6 +58,38 @@ TEST(Win32PortsTest, OurOwnListenerIsFoundOrTheFallbackLeavesThePid) {
   EXPECT_EQ(env.TerminatePortOwner(GetCurrentProcessId()), 3);
   closesocket(s);
   WSACleanup();
+}
+
+// A port held by another process: its row is found, and the process named
+// there is ended, unless it is a web server.
+TEST(Win32PortsTest, AnotherProcessHoldingAPortIsFoundAndEndedUnlessHttpd) {
+  testing_support::TempFolder dir;
+  const std::string httpd = dir.windows_path() + "httpd.exe";
+  std::filesystem::copy_file(testing_support::HolderProcess::ToolPath(),
+                             dir.path() + "httpd.exe");
+  struct {
+    std::string program;
+    bool spared;
+  } holders[] = {{"", false}, {httpd, true}};
+  for (const auto& h : holders) {
+    SCOPED_TRACE(h.program);
+    testing_support::HolderProcess holder("port", h.program);
+    ASSERT_EQ(holder.line().rfind("port ", 0), 0u) << holder.line();
+    const int port = std::stoi(holder.line().substr(5));
+    Win32Env env;
+    uint32_t pid = 77777;
+    ASSERT_EQ(env.FindPortOwner(port, &pid), 0);
+    if (TableExportsPresent()) {
+      if (testing_support::UnderWine()) {
+        // Wine lists the row but names no owner.
+        EXPECT_TRUE(pid == 0 || pid == holder.pid()) << pid;
+      } else {
+        EXPECT_EQ(pid, holder.pid());
+      }
+    }
+    EXPECT_EQ(env.TerminatePortOwner(holder.pid()), 0);
+    EXPECT_EQ(holder.RunningAfter(h.spared ? 500 : 10000), h.spared);
+  }
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // Files and profile strings on Windows.  Profile values are read and
 // written by the Windows API itself; a write goes to a copy of the file in
 // the same folder that then replaces the original, so a reader (the
-// registration client runs beside the controller) never meets a torn file.
+// registration client runs beside the controller) never meets a torn file,
+// unless a reader holds the file for longer than a short wait (see
+// Replace).
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
@@ -28,33 +31,19 @@ std::string TempNameBeside(const std::string& path) {
 // Two replaces of one file at the same moment can fail on Windows, the
 // second finding the file still held by the first: one replace at a time
 // in this process.  A program that has the file open without delete
-// sharing (a reader of another process) holds it only briefly, so a
-// replace it blocks is tried a few times more before it counts as failed.
+// sharing (the web application reading a data file, the registration
+// client reading the settings) blocks the replace for as long as it holds
+// the file: it is tried again for a short while (about 200 ms; a plain
+// pause, since a write once begun is never left half done by a stop), and
+// a file still held then is written in place, as WritePrivateProfileStringA
+// itself writes, rather than losing the write.  A reader may then meet a
+// half-written file; a lost setting would be worse.
 std::mutex g_replace_mu;
-constexpr int kReplaceTries = 10;
+constexpr int kReplaceTries = 20;
 constexpr DWORD kReplaceRetryMs = 10;
 
-bool Replace(const std::string& temp, const std::string& path) {
-  std::lock_guard<std::mutex> lock(g_replace_mu);
-  for (int attempt = 0; attempt < kReplaceTries; ++attempt) {
-    if (MoveFileExA(temp.c_str(), path.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return true;
-    }
-    DWORD error = GetLastError();
-    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) {
-      break;
-    }
-    ::Sleep(kReplaceRetryMs);
-  }
-  DeleteFileA(temp.c_str());
-  return false;
-}
-
-}  // namespace
-
-std::optional<std::string> Win32Env::ReadWholeFile(const std::string& path,
-                                                   size_t max_bytes) {
+std::optional<std::string> ReadFileBytes(const std::string& path,
+                                         size_t max_bytes) {
   HANDLE file =
       CreateFileA(path.c_str(), GENERIC_READ,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -79,6 +68,53 @@ std::optional<std::string> Win32Env::ReadWholeFile(const std::string& path,
   CloseHandle(file);
   if (!ok || bytes.size() > max_bytes) return std::nullopt;
   return bytes;
+}
+
+// Overwrites the existing file `path` with `bytes`, sharing it with the
+// readers that hold it.
+bool WriteInPlace(const std::string& path, const std::string& bytes) {
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = bytes.empty() ||
+            (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                       &written, nullptr) &&
+             written == bytes.size());
+  ok = ok && SetEndOfFile(file);
+  ok = FlushFileBuffers(file) && ok;
+  return CloseHandle(file) && ok;
+}
+
+bool Replace(const std::string& temp, const std::string& path) {
+  std::lock_guard<std::mutex> lock(g_replace_mu);
+  bool held = false;
+  for (int attempt = 0; attempt < kReplaceTries; ++attempt) {
+    if (MoveFileExA(temp.c_str(), path.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    DWORD error = GetLastError();
+    held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+    if (!held) break;
+    ::Sleep(kReplaceRetryMs);
+  }
+  bool written = false;
+  if (held) {
+    std::optional<std::string> bytes = ReadFileBytes(temp, SIZE_MAX - 1);
+    written = bytes && WriteInPlace(path, *bytes);
+  }
+  DeleteFileA(temp.c_str());
+  return written;
+}
+
+}  // namespace
+
+std::optional<std::string> Win32Env::ReadWholeFile(const std::string& path,
+                                                   size_t max_bytes) {
+  return ReadFileBytes(path, max_bytes);
 }
 
 bool Win32Env::WriteWholeFile(const std::string& path,
