@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # The controller's fetch, through the built fetch_check program, against
-# servers this test runs on loopback: PHP's built-in server for pages and a
-# listener that accepts and never answers.  With a command that runs Windows
+# servers this test runs on loopback: PHP's built-in server for pages, a
+# server of its own that records each request and can break a body off,
+# and a listener that accepts and never answers.  With a command that runs Windows
 # programs of its width as the second argument (the build's wine_run, or
 # "wine") the program is a Windows build and runs under it.
 #   fetch_check_test.py <fetch_check> [<wine>]
@@ -11,6 +12,7 @@ import socket
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
@@ -31,8 +33,50 @@ def fetch(*args):
     return int(fields["result"]), int(fields["size"]), float(fields["ms"]), text
 
 
+class RecordingServer:
+    """Answers every request on a loopback port and keeps its header lines.
+    /broken announces a body of 100 bytes, sends 40 and closes."""
+
+    def __init__(self):
+        self.sock = socket.socket()
+        self.sock.bind(("127.0.0.1", 0))
+        self.sock.listen(8)
+        self.url = f"http://127.0.0.1:{self.sock.getsockname()[1]}"
+        self.requests = []
+        threading.Thread(target=self.serve, daemon=True).start()
+
+    def serve(self):
+        while True:
+            try:
+                conn, _ = self.sock.accept()
+            except OSError:
+                return
+            with conn:
+                conn.settimeout(10)
+                head = b""
+                while b"\r\n\r\n" not in head:
+                    chunk = conn.recv(4096)
+                    if not chunk:
+                        break
+                    head += chunk
+                lines = head.split(b"\r\n\r\n")[0].split(b"\r\n")
+                self.requests.append(lines)
+                path = lines[0].split(b" ")[1] if b" " in lines[0] else b""
+                body = b"0123456789" * 4
+                length = 100 if path == b"/broken" else len(body)
+                conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n"
+                             b"Connection: close\r\n\r\n%s" % (length, body))
+
+    def agents(self):
+        return [line.split(b":", 1)[1].strip() for lines in self.requests
+                for line in lines[1:] if line.lower().startswith(b"user-agent:")]
+
+    def close(self):
+        self.sock.close()
+
+
 work = tempfile.mkdtemp(prefix="bramo-fetch-")
-php = silent = None
+php = silent = recorder = None
 try:
     with open(os.path.join(work, "big.txt"), "wb") as f:
         f.write(b"0123456789" * 300)
@@ -53,6 +97,17 @@ try:
     check((result, text) == (0, b"58.1.2.3"), "a bare address is accepted")
     result, size, _, _ = fetch("ip", base + "/address-crlf.txt")
     check((result, size) == (7, 0), "an address with a line end is refused")
+
+    recorder = RecordingServer()
+    result, _, _, text = fetch("text", recorder.url + "/agent")
+    check(result == 0 and text == b"0123456789" * 4 and
+          recorder.agents() == [b"DadoRE/1.0"],
+          f"the server sees the user agent DadoRE/1.0 ({recorder.agents()})")
+    for mode in ("text", "ip"):
+        result, size, _, _ = fetch(mode, recorder.url + "/broken")
+        check((result, size) == (1, 0),
+              f"a body that breaks off after 40 of 100 bytes gives 1 from "
+              f"the {mode} fetch ({result}, {size})")
 
     refused = free_port()
     result, size, _, _ = fetch("text", f"http://127.0.0.1:{refused}/")
@@ -84,6 +139,8 @@ try:
 finally:
     if silent is not None:
         silent.close()
+    if recorder is not None:
+        recorder.close()
     if php is not None:
         stop(php)
     shutil.rmtree(work, ignore_errors=True)
