@@ -1,8 +1,9 @@
 // Processes of the installation on Windows: the process list of a
 // Toolhelp snapshot, each candidate's program path from
 // QueryFullProcessImageNameA, ended with TerminateProcess.
-#include <tlhelp32.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <tlhelp32.h>
 
 #include <cstdlib>
 
