@@ -1,16 +1,11 @@
 #include "tools/firewall_rules.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <strings.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <fstream>
 #include <optional>
+
+#include "tools/rules_file.h"
+#include "tools/text_case.h"
 
 namespace tools {
 namespace {
@@ -25,7 +20,7 @@ constexpr std::array<const char*, 7> kDefaults = {"", "", "",   "any",
 using Rule = std::array<std::string, kFields.size()>;
 
 bool Same(const std::string& a, const char* b) {
-  return strcasecmp(a.c_str(), b) == 0;
+  return SameIgnoringCase(a, b);
 }
 
 bool OneOf(const std::string& value, std::initializer_list<const char*> set) {
@@ -115,50 +110,14 @@ std::optional<Rule> ParseAdd(const std::vector<std::string>& words,
   return rule;
 }
 
-bool ReplaceFile(const std::string& path,
-                 const std::vector<std::string>& lines) {
-  std::string temp = path + ".XXXXXX";
-  int fd = mkstemp(temp.data());
-  if (fd < 0) return false;
-  std::string bytes;
-  for (const std::string& line : lines) bytes += line + "\n";
-  bool ok = fchmod(fd, 0644) == 0;
-  for (size_t done = 0; ok && done < bytes.size();) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<size_t>(n);
-  }
-  ok = close(fd) == 0 && ok;
-  if (ok && rename(temp.c_str(), path.c_str()) == 0) return true;
-  unlink(temp.c_str());
-  return false;
-}
-
-// Holds the lock file beside the rules file for the length of one change.
-class RulesLock {
- public:
-  explicit RulesLock(const std::string& rules_path)
-      : fd_(open((rules_path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC,
-                 0644)) {
-    while (fd_ >= 0 && flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-    }
-  }
-  ~RulesLock() {
-    if (fd_ >= 0) close(fd_);
-  }
-  bool held() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
-
 }  // namespace
 
 std::vector<std::string> ReadRuleLines(const std::string& rules_path) {
   std::vector<std::string> lines;
   std::ifstream in(rules_path);
   for (std::string line; std::getline(in, line);) {
+    // The Windows build ends its lines in CR LF.
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty()) lines.push_back(line);
   }
   return lines;
@@ -187,7 +146,7 @@ NetshOutcome RunNetsh(const std::vector<std::string>& words,
     name = words[4].substr(5);
   }
 
-  RulesLock lock(rules_path);
+  RulesFileLock lock(rules_path);
   if (!lock.held()) return Refuse("The rules file cannot be locked.");
   std::vector<std::string> lines = ReadRuleLines(rules_path);
   size_t deleted = 0;
@@ -205,7 +164,7 @@ NetshOutcome RunNetsh(const std::vector<std::string>& words,
     if (deleted == 0) return Refuse("\nNo rules match the specified criteria.");
     lines.swap(kept);
   }
-  if (!ReplaceFile(rules_path, lines)) {
+  if (!ReplaceRulesFile(rules_path, lines)) {
     return Refuse("The rules file cannot be written.");
   }
   if (add) return {0, "Ok.\n\n"};

@@ -31,7 +31,8 @@ std::string RepoFile(const std::string& relative) {
 
 int RunProgram(const std::vector<std::string>& args) {
   std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  for (const std::string& a : args)
+    argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
   if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
@@ -60,7 +61,8 @@ TEST(HttpdTemplate, TheRewrittenLinuxTemplatePassesApachesCheck) {
             std::string::npos);
   EXPECT_NE(rewritten.find("ServerRoot \"" + folder.path() + "apache\"\r\n"),
             std::string::npos);
-  EXPECT_EQ(RunProgram({apache, "-t", "-f", folder.path() + "apache/conf/httpd.conf"}),
+  EXPECT_EQ(RunProgram(
+                {apache, "-t", "-f", folder.path() + "apache/conf/httpd.conf"}),
             0);
 }
 

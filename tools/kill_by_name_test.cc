@@ -63,8 +63,9 @@ TEST(KillByNameTest, OnlyThisInstallationsProcessesAreEnded) {
   ASSERT_GT(inside, 0);
   ASSERT_GT(outside, 0);
 
-  std::vector<pid_t> found = FindInstallationProcesses(install.path(), "update");
-  EXPECT_EQ(found, std::vector<pid_t>{inside});
+  std::vector<ProcessId> found =
+      FindInstallationProcesses(install.path(), "update");
+  EXPECT_EQ(found, std::vector<ProcessId>{inside});
   EXPECT_EQ(EndProcesses(found), 1);
   int status = 0;
   ASSERT_EQ(waitpid(inside, &status, 0), inside);

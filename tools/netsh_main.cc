@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
   tools::RecordRun(argc, argv);
   std::vector<std::string> words(argv + 1, argv + argc);
   const std::string rules =
-      tools::InstallFolderOf("/proc/self/exe") + "firewall_rules.txt";
+      tools::InstallFolderOf(tools::OwnProgramPath()) + "firewall_rules.txt";
   tools::NetshOutcome outcome = tools::RunNetsh(words, rules);
   std::fputs(outcome.message.c_str(), outcome.exit_code == 0 ? stdout : stderr);
   return outcome.exit_code;

@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     std::printf("usage: pskill <process name>\n");
     return 2;
   }
-  std::string folder = tools::InstallFolderOf("/proc/self/exe");
+  std::string folder = tools::InstallFolderOf(tools::OwnProgramPath());
   int ended =
       tools::EndProcesses(tools::FindInstallationProcesses(folder, argv[1]));
   if (ended == 0) {

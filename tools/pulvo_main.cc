@@ -1,18 +1,16 @@
 // pulvo.exe <URL>: the keep-alive client.  One GET of the URL with a short
 // time-out, the answer thrown away; then it ends by itself, so the
 // monitor's start of it every minute never piles up processes.
-#include <curl/curl.h>
-
 #include <cstdio>
+#include <string>
 
+#include "tools/fetch_once.h"
 #include "tools/kill_by_name.h"
 
 namespace {
 
 constexpr long kConnectTimeoutMs = 3000;
 constexpr long kTotalTimeoutMs = 5000;
-
-size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
 
 }  // namespace
 
@@ -22,19 +20,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: pulvo <URL>\n");
     return 2;
   }
-  curl_global_init(CURL_GLOBAL_DEFAULT);
-  CURL* curl = curl_easy_init();
-  if (curl == nullptr) return 1;
-  curl_easy_setopt(curl, CURLOPT_URL, argv[1]);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, kTotalTimeoutMs);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Discard);
-  CURLcode result = curl_easy_perform(curl);
-  curl_easy_cleanup(curl);
-  curl_global_cleanup();
-  if (result != CURLE_OK) {
-    std::fprintf(stderr, "pulvo: %s\n", curl_easy_strerror(result));
+  std::string error;
+  if (!tools::FetchOnce(argv[1], kConnectTimeoutMs, kTotalTimeoutMs, &error)) {
+    std::fprintf(stderr, "pulvo: %s\n", error.c_str());
     return 1;
   }
   return 0;

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     std::printf("usage: pv [-f] -k [-q] <process name>\n");
     return 2;
   }
-  std::string folder = tools::InstallFolderOf("/proc/self/exe");
+  std::string folder = tools::InstallFolderOf(tools::OwnProgramPath());
   int ended =
       tools::EndProcesses(tools::FindInstallationProcesses(folder, name));
   if (!quiet) std::printf("%d process(es) ended.\n", ended);

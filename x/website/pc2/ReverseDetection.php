@@ -1,0 +1,11 @@
+<?php
+// Answers with the name of the user registered here: the first
+// whitespace-delimited token of database/current_user, and nothing else.
+$text = @file_get_contents(__DIR__ . '/database/current_user');
+if ($text === false) {
+    exit;
+}
+$tokens = preg_split('/\s+/', $text, -1, PREG_SPLIT_NO_EMPTY);
+if (count($tokens) > 0) {
+    echo $tokens[0];
+}
