@@ -78,6 +78,9 @@ int FirstDraw(int64_t seed) {
 
 TEST(ChooseRouterPortsTest, EveryDrawIsSeededAfreshFromTheClock) {
   EXPECT_EQ(FirstDraw(1), 10041);  // rand() after srand(1) is 41
+  FakeEnv runtime;
+  runtime.SRand(1);
+  for (int draw : {41, 18467, 6334, 26500}) EXPECT_EQ(runtime.Rand(), draw);
   FakeEnv env;
   const int64_t t = env.start_time;
   int http = 0, https = 0;
