@@ -24,9 +24,11 @@ TEST(IsValidIpText, RejectsLongTextsOtherBytesAndLargeFields) {
   EXPECT_EQ(IsValidIpText("256.1.1.1"), 7);
   EXPECT_EQ(IsValidIpText("1.256.1.1"), 7);
   EXPECT_EQ(IsValidIpText("1.1.1.256"), 7);
-  EXPECT_EQ(IsValidIpText("1.2.256"), 7);  // the rest after two cuts
+  EXPECT_EQ(IsValidIpText("1.2.256"), 7);           // the rest after two cuts
   EXPECT_EQ(IsValidIpText("1.1.1.1111111111"), 7);  // 16 characters
-  EXPECT_EQ(IsValidIpText("99999999999"), 7);        // beyond an int
+  EXPECT_EQ(IsValidIpText("0000000000000255"), 7);  // 16, every field small
+  EXPECT_EQ(IsValidIpText("001.002.003.0004"), 7);
+  EXPECT_EQ(IsValidIpText("99999999999"), 7);  // beyond an int
   EXPECT_EQ(IsValidIpText("1.2.3.4\n"), 7);
   EXPECT_EQ(IsValidIpText("1.2.3.4\r\n"), 7);
   EXPECT_EQ(IsValidIpText(" 1.2.3.4"), 7);

@@ -68,6 +68,32 @@ TEST(ChooseRouterPortsTest, FromNothingTheSecondPortWaitsForTheNextSeed) {
   EXPECT_EQ(env.now_ms(), 2000u);
 }
 
+// The port a draw seeded with `seed` gives: the C runtime's first rand()
+// after srand(seed), as the fake's generator answers it.
+int FirstDraw(int64_t seed) {
+  FakeEnv generator;
+  generator.SRand(static_cast<unsigned>(seed));
+  return generator.Rand() % 10000 + kRouterPortFirst;
+}
+
+TEST(ChooseRouterPortsTest, EveryDrawIsSeededAfreshFromTheClock) {
+  EXPECT_EQ(FirstDraw(1), 10041);  // rand() after srand(1) is 41
+  FakeEnv runtime;
+  runtime.SRand(1);
+  for (int draw : {41, 18467, 6334, 26500}) EXPECT_EQ(runtime.Rand(), draw);
+  FakeEnv env;
+  const int64_t t = env.start_time;
+  int http = 0, https = 0;
+  ChooseRouterPorts(env, 0, 0, http, https);
+  EXPECT_EQ(http, FirstDraw(t));
+  EXPECT_EQ(https, FirstDraw(t + 2));  // after the rejected repeat
+  // The first port clashing with an old one: both draws move on.
+  FakeEnv clash;
+  ChooseRouterPorts(clash, FirstDraw(t), 0, http, https);
+  EXPECT_EQ(http, FirstDraw(t + 2));
+  EXPECT_EQ(https, FirstDraw(t + 4));
+}
+
 TEST(ChooseRouterPortsTest, ClashesWithOldPortsCostTwoSecondsEach) {
   FakeEnv env;
   // 12345 and 13579 are the old ports; then a fresh one; then the first

@@ -208,6 +208,28 @@ TEST_F(WebServerControlTest, AFirewallRuleThatDoesNotFitIsNotRun) {
   EXPECT_EQ(env.TraceStartingWith("exec netsh.exe").size(), 1u);
 }
 
+// The rule's buffer holds 1023 characters and the terminator.
+TEST_F(WebServerControlTest, ARuleOfExactlyTheBufferSizeIsNotRun) {
+  const size_t fixed =
+      std::string(
+          "netsh advfirewall firewall add rule name=\"Apache HTTP "
+          "Server\" dir=in  action=allow profile=any description="
+          "\"Sablo Box In Windows\" program=\"apache\\bin\\httpd.exe"
+          "\" enable=yes")
+          .size();
+  for (size_t length : {size_t{1023}, size_t{1024}}) {
+    env.ClearTrace();
+    const std::string folder =
+        "C:\\" + std::string(length - fixed - 4, 'x') + "\\";
+    AddFirewallRules(env, folder);
+    Trace rules = env.TraceStartingWith("exec netsh advfirewall");
+    ASSERT_EQ(rules.size(), length == 1023 ? 2u : 0u) << length;
+    for (const std::string& rule : rules) {
+      EXPECT_EQ(rule.size(), std::string("exec ").size() + 1023);
+    }
+  }
+}
+
 TEST(RegistrationTest, CommandLinesCarryTheRegistrationUrl) {
   EXPECT_EQ(RegistrationUrl(), "http://reg.bramo.example/regist/regist.php");
   EXPECT_EQ(RegisterCommandLine(),

@@ -132,6 +132,20 @@ TEST_F(StartSequenceTest, AutomaticStartRunsEveryStepInOrder) {
   EXPECT_EQ(dir.Read("ip"), "58.1.2.3:10080\r\n");
 }
 
+TEST_F(StartSequenceTest, AutomaticStartFreesThePortsBeforeItsPause) {
+  env.processes = {{500, "skype.exe"}};
+  env.port_owners = {{443, 500}};
+  ASSERT_TRUE(Start(kAutoRunSettings));
+  StopMonitorThread(&dlg);
+  const Trace steps = Steps();
+  auto at = std::find(steps.begin(), steps.end(),
+                      "tray modify idle \"Bramo正在启动...\"");
+  ASSERT_LE(at + 5, steps.end());
+  EXPECT_EQ(Trace(at + 1, at + 5),
+            (Trace{"sleep 1000", "terminate 500", "sleep 2000",
+                   "exec apache\\bin\\pv -f -k httpd.exe -q"}));
+}
+
 TEST_F(StartSequenceTest, AutomaticStartWithAUserShowsNoUnregisteredText) {
   dir.Write("website/pc2/database/current_user", "bob");
   // The monitor then asks from outside; let it fail quietly.

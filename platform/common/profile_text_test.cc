@@ -49,6 +49,26 @@ TEST(ProfileReadTest, FirstEqualsSplitsFirstKeyWinsCommentsNeverMatch) {
   EXPECT_EQ(Read("gbk"), "中文");
 }
 
+TEST(ProfileReadTest, TabsAreBlanksQuotesGoAfterTheTrimAndALoneQuoteStays) {
+  const std::string ini =
+      "[s]\r\n"
+      "\tTabbed\t=\tv\t\r\n"
+      "spaced = \"a b\" \r\n"
+      "lone=\"\r\n"
+      "single=' \r\n"
+      "runon=x\r\n";
+  struct Case {
+    const char* key;
+    const char* value;
+  } cases[] = {
+      {"tabbed", "v"}, {"\ttabbed ", "v"}, {"spaced", "a b"}, {"lone", "\""},
+      {"single", "'"}, {"run on", "x"},    {"r u\tnon", "x"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadProfileText(ini, " s\t", c.key, "", 256), c.value) << c.key;
+  }
+}
+
 TEST(ProfileReadTest, MissingGivesTheDefaultAndResultsAreCutToTheBuffer) {
   EXPECT_EQ(ReadProfileText(kIni, "brix7", "none", "dflt", 256), "dflt");
   EXPECT_EQ(ReadProfileText(kIni, "nosection", "autorun", "", 256), "");

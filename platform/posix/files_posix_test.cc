@@ -49,5 +49,24 @@ TEST(HostileFileTest, OnlyRegularFilesAreReadAndNothingBlocks) {
   EXPECT_EQ(dir.Read("huge.ini").size(), huge.size());
 }
 
+// sablo.ini and the data files are replaced through a temporary file: a
+// file the user narrowed stays narrowed, a new one is readable by all.
+TEST(ReplaceTest, AReplacedFileKeepsItsModeANewOneGets0644) {
+  testing_support::TempFolder dir;
+  PosixEnv env;
+  dir.Write("narrow.ini", "[s]\r\nk=v\r\n");
+  ASSERT_EQ(chmod((dir.path() + "narrow.ini").c_str(), 0600), 0);
+  auto mode = [&](const char* name) {
+    struct stat st;
+    return stat((dir.path() + name).c_str(), &st) == 0 ? st.st_mode & 07777
+                                                       : 01;
+  };
+  EXPECT_TRUE(
+      env.WriteProfileText("s", "k", "w", dir.windows_path() + "narrow.ini"));
+  EXPECT_TRUE(env.WriteWholeFile(dir.windows_path() + "new", "x"));
+  EXPECT_EQ(mode("narrow.ini"), 0600u);
+  EXPECT_EQ(mode("new"), 0644u);
+}
+
 }  // namespace
 }  // namespace platform

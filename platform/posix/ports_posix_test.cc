@@ -139,6 +139,26 @@ TEST(PortOwnerTest, AListenerOnTheIpv6AnyAddressHoldsTheIpv4PortToo) {
   EndByPid(holder.pid);
 }
 
+TEST(PortOwnerTest, TheFirstRowOfThePortCountsNotALaterOneWithoutOwner) {
+  Holder holder = StartHolder(false, "");
+  ASSERT_GT(holder.port, 0);
+  // A connection the holder never accepts: its row, listed after the
+  // listener's, has the same local port and no socket of any process.
+  int client = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr = {};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = htons(static_cast<uint16_t>(holder.port));
+  ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&addr), sizeof addr),
+            0);
+  PosixEnv env;
+  uint32_t pid = 0;
+  EXPECT_EQ(env.FindPortOwner(holder.port, &pid), 0);
+  EXPECT_EQ(pid, static_cast<uint32_t>(holder.pid));
+  close(client);
+  EndByPid(holder.pid);
+}
+
 TEST(PortOwnerTest, AFreePortLeavesThePidAlone) {
   int port = 0;
   int fd = Listen(false, &port);
