@@ -77,7 +77,11 @@ int ReadCurrentUser(platform::Env* env, const std::string& folder,
   // A longer name would not fit the record; sending it cut would register
   // somebody else.
   if (!Fits(text.substr(begin, end - begin), kUserNameSize)) return 2;
-  *name = text.substr(begin, end - begin);
+  // The name is the buffer's C string: a zero byte in the token ends it.
+  std::string token = text.substr(begin, end - begin);
+  token = token.substr(0, token.find('\0'));
+  if (token.empty()) return 2;
+  *name = token;
   return 0;
 }
 

@@ -102,4 +102,12 @@ TEST_F(DataFilesTest, ANameLongerThan127CharactersIsNoUser) {
   EXPECT_EQ(name, "");
 }
 
+TEST_F(DataFilesTest, TheNameEndsAtAZeroByteOfItsToken) {
+  std::string name;
+  EXPECT_EQ(User(std::string("ali\0ce bob", 10), &name), 0);
+  EXPECT_EQ(name, "ali");
+  EXPECT_EQ(User(std::string("\0x bob", 6), &name), 1);
+  EXPECT_EQ(name, "");
+}
+
 }  // namespace
