@@ -18,7 +18,8 @@ namespace {
 // in a backslash, the client's does not; both add one).
 const char kControllerFolder[] = "C:\\Bramo\\";
 const char kClientFolder[] = "C:\\Bramo";
-const char kControllerPath[] = "C:\\Bramo\\\\website\\pc2\\database\\current_user";
+const char kControllerPath[] =
+    "C:\\Bramo\\\\website\\pc2\\database\\current_user";
 const char kClientPath[] = "C:\\Bramo\\website\\pc2\\database\\current_user";
 
 bool IsSpace(char c) {
@@ -47,11 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   env.files[kClientPath] = bytes;
 
   std::string controller_name = "stale";
-  const int controller = ReadCurrentUser(env, kControllerFolder,
-                                         controller_name);
+  const int controller =
+      ReadCurrentUser(env, kControllerFolder, controller_name);
   std::string client_name;
-  const int client = registrar::ReadCurrentUser(&env, kClientFolder,
-                                                &client_name);
+  const int client =
+      registrar::ReadCurrentUser(&env, kClientFolder, &client_name);
 
   // The name is the buffer's C string: it ends at a zero byte inside the
   // token.  A token too long for the buffer is no user at all.

@@ -24,7 +24,9 @@ bool IsLead(char c) {
 // The first position of `needle` at a character start of GBK `text`.
 size_t Find(const std::string& text, const std::string& needle) {
   for (size_t i = 0; i < text.size(); i += IsLead(text[i]) ? 2 : 1) {
-    if (text.compare(i, needle.size(), needle) == 0) return i;
+    if (text[i] == needle[0] && text.compare(i, needle.size(), needle) == 0) {
+      return i;
+    }
   }
   return std::string::npos;
 }
@@ -86,14 +88,13 @@ bool Recognised(const std::string& line) {
 std::vector<std::string> RuleTexts(const std::string& folder, int http,
                                    int https) {
   const std::string h = std::to_string(http), s = std::to_string(https);
-  std::vector<std::string> texts = {
-      "ServerRoot \"" + folder + "apache\"",
-      "DocumentRoot \"" + folder + "website/\"",
-      "Listen " + h + "  #HTTP#",
-      "ServerName localhost:" + h,
-      "Listen " + s + "  #HTTPS#",
-      "<VirtualHost _default_:" + s + ">",
-      "    ServerName localhost:" + s};
+  std::vector<std::string> texts = {"ServerRoot \"" + folder + "apache\"",
+                                    "DocumentRoot \"" + folder + "website/\"",
+                                    "Listen " + h + "  #HTTP#",
+                                    "ServerName localhost:" + h,
+                                    "Listen " + s + "  #HTTPS#",
+                                    "<VirtualHost _default_:" + s + ">",
+                                    "    ServerName localhost:" + s};
   for (std::string& text : texts) text = Slashes(text);
   return texts;
 }

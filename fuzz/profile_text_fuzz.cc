@@ -92,12 +92,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
 
-  const std::string written = WriteProfileTextInto(content, section, key, value);
+  const std::string written =
+      WriteProfileTextInto(content, section, key, value);
   if (WriteProfileTextInto(written, section, key, value) != written) {
     std::abort();  // a second identical write changed bytes
   }
-  const std::string read = ReadProfileText(written, section, key, kMissing,
-                                           4096);
+  const std::string read =
+      ReadProfileText(written, section, key, kMissing, 4096);
   if (ReadsBackAsWritten(value) && value.size() < 4096 && read != value) {
     std::abort();
   }
@@ -111,10 +112,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::abort();
   }
   // A small buffer holds the first size - 1 bytes of what a large one does.
-  const std::string cut = ReadProfileText(written, section, key, kMissing,
-                                          buffer);
-  const std::string expected =
-      buffer == 0 ? "" : read.substr(0, buffer - 1);
+  const std::string cut =
+      ReadProfileText(written, section, key, kMissing, buffer);
+  const std::string expected = buffer == 0 ? "" : read.substr(0, buffer - 1);
   if (cut != expected) std::abort();
   return 0;
 }

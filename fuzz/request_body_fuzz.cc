@@ -149,8 +149,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string expected = "dnsData={";
   for (int i = 0; i < 7; ++i) {
     plain = plain && IsPlain(values[i]);
-    expected += std::string(i == 0 ? "" : ",") + "\"" + kMembers[i] +
-                "\":\"" + values[i] + "\"";
+    expected += std::string(i == 0 ? "" : ",") + "\"" + kMembers[i] + "\":\"" +
+                values[i] + "\"";
   }
   if (plain && body != expected + "}") std::abort();
   return 0;

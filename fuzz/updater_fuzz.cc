@@ -73,7 +73,8 @@ void CheckFileName(const std::string& address) {
     std::abort();
   }
   std::string trimmed = address;
-  if (trimmed.size() >= 2 && trimmed.compare(trimmed.size() - 2, 2, "\r\n") == 0)
+  if (trimmed.size() >= 2 &&
+      trimmed.compare(trimmed.size() - 2, 2, "\r\n") == 0)
     trimmed.resize(trimmed.size() - 2);
   const size_t slash = trimmed.rfind('/');
   if (trimmed.substr(slash == std::string::npos ? 0 : slash + 1) != name) {

@@ -22,8 +22,8 @@ constexpr char kPlainBody[] =
 std::string Ini(const std::string& mac, const std::string& ip,
                 const std::string& http, const std::string& https) {
   return "[mac]\r\nmac.address=" + mac + "\r\n[ip]\r\nip.external=" + ip +
-         "\r\n[upnp]\r\nupnp.http.port=" + http + "\r\nupnp.https.port=" +
-         https + "\r\n";
+         "\r\n[upnp]\r\nupnp.http.port=" + http +
+         "\r\nupnp.https.port=" + https + "\r\n";
 }
 
 class NorvikTest : public ::testing::Test {
@@ -118,8 +118,9 @@ TEST_F(NorvikTest, CurlThatCannotStartOrBeWaitedForFails) {
 }
 
 TEST_F(NorvikTest, MissingOrEmptySettingStopsSilently) {
-  SetIni("[mac]\nmac.address=m\n[ip]\nip.external=1.2.3.4\n"
-         "[upnp]\nupnp.http.port=80\n");
+  SetIni(
+      "[mac]\nmac.address=m\n[ip]\nip.external=1.2.3.4\n"
+      "[upnp]\nupnp.http.port=80\n");
   EXPECT_EQ(Run(), 2);
   SetIni(Ini("m", "", "80", "443"));
   EXPECT_EQ(Run(), 2);
@@ -138,8 +139,8 @@ TEST_F(NorvikTest, AnySettingOfZeroGivesTheMacMessageBeforeCurrentUser) {
     env_.ClearTrace();
     SetIni(ini);
     EXPECT_EQ(Run(), -1) << ini;
-    EXPECT_EQ(Prints(), std::vector<std::string>{
-                            "print \"mac地址为空，请检查！\\n\""});
+    EXPECT_EQ(Prints(),
+              std::vector<std::string>{"print \"mac地址为空，请检查！\\n\""});
     EXPECT_TRUE(env_.TraceStartingWith("run ").empty());
   }
 }
@@ -250,7 +251,8 @@ TEST_F(NorvikTest, TextsThatWouldNotFitTheirBuffersAreNotSent) {
 TEST_F(NorvikTest, RequestFileThatCannotBeCreatedIsReportedAndNotDeleted) {
   folder_.Write("regData_norvik/inside", "x");  // a folder in its place
   EXPECT_EQ(Run(), 2);
-  EXPECT_EQ(Prints(), std::vector<std::string>{"print \"can't open file!3\\n\""});
+  EXPECT_EQ(Prints(),
+            std::vector<std::string>{"print \"can't open file!3\\n\""});
   EXPECT_TRUE(env_.TraceStartingWith("run ").empty());
   EXPECT_TRUE(env_.TraceStartingWith("system ").empty());
 }

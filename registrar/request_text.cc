@@ -27,7 +27,8 @@ std::string FormJsonValue(const std::string& value) {
       out += value[i];
       out += value[++i];
     } else if (IsGbkLead(c) && i + 1 < value.size() &&
-               IsEscapedWithBackslash(static_cast<unsigned char>(value[i + 1]))) {
+               IsEscapedWithBackslash(
+                   static_cast<unsigned char>(value[i + 1]))) {
       // Written raw, a GBK reader would take the escape's backslash for
       // this lead byte's second byte and lose the escape.
       AppendHex(c, "\\u00", &out);

@@ -87,7 +87,10 @@ TEST_F(DataFilesTest, NoTokenOrNoFileIsNoUser) {
   EXPECT_EQ(User(" \t\r\n ", &name), 1);
   EXPECT_EQ(name, "");
   // Text mode: Ctrl-Z ends the file.
-  EXPECT_EQ(User("\x1A" "carol", &name), 1);
+  EXPECT_EQ(User("\x1A"
+                 "carol",
+                 &name),
+            1);
   testing_support::TempFolder bare;
   name = "stale";
   EXPECT_EQ(ReadCurrentUser(env_, bare.windows_path(), name), 1);
