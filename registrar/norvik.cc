@@ -24,7 +24,8 @@ bool Fits(const std::string& text, size_t size) { return text.size() < size; }
 // file name, or the whole name when it has none.
 std::string ProgramFolder(const std::string& module_path) {
   size_t slash = module_path.rfind('\\');
-  return slash == std::string::npos ? module_path : module_path.substr(0, slash);
+  return slash == std::string::npos ? module_path
+                                    : module_path.substr(0, slash);
 }
 
 // An address curl can only take as the address to post to: http:// or
@@ -77,7 +78,11 @@ int ReadCurrentUser(platform::Env* env, const std::string& folder,
   // A longer name would not fit the record; sending it cut would register
   // somebody else.
   if (!Fits(text.substr(begin, end - begin), kUserNameSize)) return 2;
-  *name = text.substr(begin, end - begin);
+  // The name is the buffer's C string: a zero byte in the token ends it.
+  std::string token = text.substr(begin, end - begin);
+  token = token.substr(0, token.find('\0'));
+  if (token.empty()) return 2;
+  *name = token;
   return 0;
 }
 
@@ -124,8 +129,8 @@ int RunNorvik(platform::Env* env, const std::vector<std::string>& args) {
       s.https_port.empty()) {
     return kIncomplete;
   }
-  for (const std::string* value : {&s.mac, &s.ipv4, &s.http_port,
-                                   &s.https_port}) {
+  for (const std::string* value :
+       {&s.mac, &s.ipv4, &s.http_port, &s.https_port}) {
     if (*value == "0") {
       env->Print("mac地址为空，请检查！\n");
       return kSettingIsZero;

@@ -40,9 +40,10 @@ struct Settings {
 // a longer value its first 31 bytes.
 Settings ReadSettings(platform::Env* env, const std::string& folder);
 
-// The first white-space-delimited token of current_user.  Returns 0 with
-// *name set, 1 when the file cannot be read, 2 when it holds no token or
-// one longer than 127 bytes.
+// The first white-space-delimited token of current_user, up to a zero
+// byte in it (the name is the C string of the read buffer).  Returns 0
+// with *name set, 1 when the file cannot be read, 2 when it holds no token,
+// one longer than 127 bytes, or one that begins with a zero byte.
 int ReadCurrentUser(platform::Env* env, const std::string& folder,
                     std::string* name);
 

@@ -160,6 +160,13 @@ TEST_F(NorvikTest, CurrentUserGivesItsFirstTokenOnly) {
   EXPECT_EQ(Run(), 0);
   EXPECT_NE(RequestFile().find("\"uname\":\"first\",\"mac\""),
             std::string::npos);
+  // The name is the C string of the token: it ends at a zero byte.
+  SetUser(std::string("fi\0rst second", 13));
+  Answer("0\r\n");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_NE(RequestFile().find("\"uname\":\"fi\",\"mac\""), std::string::npos);
+  SetUser(std::string("\0first", 6));
+  EXPECT_EQ(Run(), 2);
 }
 
 TEST_F(NorvikTest, CurrentUserMissingBlankOrTooLong) {
@@ -276,6 +283,10 @@ TEST(RequestTextTest, GbkCharactersPassWholeEvenWithABackslashSecondByte) {
   EXPECT_EQ(FormJsonValue("\x80\x5C\xFF\x5C"), "\x80\\\x5C\xFF\\\x5C");
   // A lone lead byte at the end is copied as it is.
   EXPECT_EQ(FormJsonValue("\x95"), "\x95");
+  // One before an escaped byte is escaped itself: a GBK reader would take
+  // the escape's backslash for its second byte.
+  EXPECT_EQ(FormJsonValue("\x95\""), "\\u0095\\\"");
+  EXPECT_EQ(FormJsonValue("\x95\x05"), "\\u0095\\u0005");
 }
 
 }  // namespace

@@ -5,6 +5,9 @@ namespace {
 
 bool IsGbkLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 bool IsGbkTrail(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
+bool IsEscapedWithBackslash(unsigned char c) {
+  return c == '"' || c == '\\' || c < 0x20;
+}
 
 void AppendHex(unsigned char c, const char* prefix, std::string* out) {
   static const char kDigits[] = "0123456789ABCDEF";
@@ -23,6 +26,12 @@ std::string FormJsonValue(const std::string& value) {
         IsGbkTrail(static_cast<unsigned char>(value[i + 1]))) {
       out += value[i];
       out += value[++i];
+    } else if (IsGbkLead(c) && i + 1 < value.size() &&
+               IsEscapedWithBackslash(
+                   static_cast<unsigned char>(value[i + 1]))) {
+      // Written raw, a GBK reader would take the escape's backslash for
+      // this lead byte's second byte and lose the escape.
+      AppendHex(c, "\\u00", &out);
     } else if (c == '"' || c == '\\') {
       out += '\\';
       out += value[i];

@@ -21,7 +21,9 @@ struct AddressRecord {
 // form field: '"' and '\' escaped, control bytes as \u00XX, then '%', '&'
 // and '+' percent-encoded so that form decoding gives the JSON text back.
 // GBK double-byte characters pass whole (their second byte may be a
-// backslash, which is not escaped); other bytes pass unchanged.
+// backslash, which is not escaped); a lead byte without its second byte
+// goes as \u00XX when a backslash escape follows it; other bytes pass
+// unchanged.
 std::string FormJsonValue(const std::string& value);
 
 // "dnsData={"uname":"...",...,"https":"..."}" with the members in the

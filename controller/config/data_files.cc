@@ -37,8 +37,7 @@ int WriteLocalPortFile(platform::Env& env, const std::string& folder,
   return 0;
 }
 
-int WriteReachabilityFile(platform::Env& env, std::string folder,
-                          int result) {
+int WriteReachabilityFile(platform::Env& env, std::string folder, int result) {
   env.WriteWholeFile(folder + "website\\pc2\\database\\rc.txt",
                      Decimal(result));
   return 0;
@@ -56,6 +55,8 @@ int ReadCurrentUser(platform::Env& env, const std::string& folder,
   size_t end = begin;
   while (end < text.size() && !IsSpace(text[end])) ++end;
   if (end == begin || end - begin > kUserBytes - 1) return 1;
+  // The name is the buffer's C string: a zero byte in the token ends it.
   name = text.substr(begin, end - begin);
-  return 0;
+  name = name.substr(0, name.find('\0'));
+  return name.empty() ? 1 : 0;
 }

@@ -27,7 +27,8 @@ int WriteReachabilityFile(platform::Env& env, std::string folder, int result);
 // WriteAddressFile and WriteRouterSettings: controller/config/router_settings.h.
 
 // The registered user: the first whitespace-delimited token of
-// website\pc2\database\current_user.  Returns 0 with the name; 1 with an
+// website\pc2\database\current_user, up to a zero byte in it (the name is
+// the C string of the read buffer).  Returns 0 with the name; 1 with an
 // empty name when the file cannot be read, holds no token, or its first
 // token is longer than 127 characters (a name cut to fit would register
 // the wrong user, so it counts as no registered user).

@@ -87,7 +87,10 @@ TEST_F(DataFilesTest, NoTokenOrNoFileIsNoUser) {
   EXPECT_EQ(User(" \t\r\n ", &name), 1);
   EXPECT_EQ(name, "");
   // Text mode: Ctrl-Z ends the file.
-  EXPECT_EQ(User("\x1A" "carol", &name), 1);
+  EXPECT_EQ(User("\x1A"
+                 "carol",
+                 &name),
+            1);
   testing_support::TempFolder bare;
   name = "stale";
   EXPECT_EQ(ReadCurrentUser(env_, bare.windows_path(), name), 1);
@@ -99,6 +102,14 @@ TEST_F(DataFilesTest, ANameLongerThan127CharactersIsNoUser) {
   EXPECT_EQ(User(std::string(127, 'n') + " x", &name), 0);
   EXPECT_EQ(name, std::string(127, 'n'));
   EXPECT_EQ(User(std::string(128, 'n'), &name), 1);
+  EXPECT_EQ(name, "");
+}
+
+TEST_F(DataFilesTest, TheNameEndsAtAZeroByteOfItsToken) {
+  std::string name;
+  EXPECT_EQ(User(std::string("ali\0ce bob", 10), &name), 0);
+  EXPECT_EQ(name, "ali");
+  EXPECT_EQ(User(std::string("\0x bob", 6), &name), 1);
   EXPECT_EQ(name, "");
 }
 

@@ -106,6 +106,14 @@ void FindSection(const std::string& content, const std::vector<Line>& lines,
   if (*first != std::string::npos) *last = lines.size();
 }
 
+// Gives a file's unfinished last line its line end before anything is
+// added after it.  A file cut between CR and LF gets only the LF: another
+// CR would become part of that line's text.
+void EndLastLine(std::string* out) {
+  if (out->empty() || out->back() == '\n') return;
+  *out += out->back() == '\r' ? "\n" : "\r\n";
+}
+
 }  // namespace
 
 std::string ReadProfileText(const std::string& content,
@@ -145,7 +153,7 @@ std::string WriteProfileTextInto(const std::string& content,
 
   if (first == std::string::npos) {
     std::string out = content;
-    if (!out.empty() && out.back() != '\n') out += "\r\n";
+    EndLastLine(&out);
     return out + "[" + sec + "]\r\n" + wanted + "=" + value + "\r\n";
   }
 
@@ -165,7 +173,7 @@ std::string WriteProfileTextInto(const std::string& content,
   // A new key after the last key of the section.
   const Line& after = lines[last_key];
   std::string out = content.substr(0, after.next);
-  if (after.next == after.end) out += "\r\n";  // the file's last line
+  EndLastLine(&out);
   out += wanted + "=" + value + "\r\n";
   return out + content.substr(after.next);
 }

@@ -102,6 +102,12 @@ TEST(ProfileWriteTest, NewKeysGoAfterTheLastKeyOfTheirSection) {
   // The last line of the file without its line end.
   EXPECT_EQ(WriteProfileTextInto("[a]\r\nx=1", "a", "k", "v"),
             "[a]\r\nx=1\r\nk=v\r\n");
+  // ... cut between its CR and its LF: the LF completes it, and the line
+  // reads as before.
+  EXPECT_EQ(WriteProfileTextInto("[a]\r\nx=1\r", "a", "k", "v"),
+            "[a]\r\nx=1\r\nk=v\r\n");
+  EXPECT_EQ(WriteProfileTextInto("[a]\r\nx=1\r", "b", "k", "v"),
+            "[a]\r\nx=1\r\n[b]\r\nk=v\r\n");
 }
 
 TEST(ProfileWriteTest, NewSectionsAndFilesEndInCrLf) {
