@@ -27,7 +27,7 @@ class HttpCancel {
   // hook under way on another thread, so no hook runs after it returned
   // and the hook may use what the call owns.  A hook must not call back
   // into its token.
-  void SetHook(std::function<void()> hook);
+  void SetHook(const std::function<void()>& hook);
   void ClearHook();
   // Waits `ms` milliseconds of real time.  False as soon as the token is
   // cancelled (at once when it already is); true when the time ran out.

@@ -62,13 +62,12 @@ void SplitPage(const std::string& page, std::string* version,
 int FetchUpdateInfo(platform::Env* env, std::string* version,
                     std::string* address) {
   std::string page;
-  std::string url =
-      "http://" + ServiceHost(env) + "/update/windows/index.html";
+  std::string url = "http://" + ServiceHost(env) + "/update/windows/index.html";
   if (env->HttpGet(url, kAgent, kPageLimit, &page, {}) !=
       platform::HttpResult::kOk)
     return 1;
   // The page text ends at its first zero byte, as the C string it was.
-  page = page.substr(0, page.find('\0'));
+  if (size_t end = page.find('\0'); end != std::string::npos) page.resize(end);
   SplitPage(page, version, address);
   return (version->empty() || address->empty()) ? 2 : 0;
 }
@@ -83,14 +82,14 @@ std::string ReadLocalVersion(platform::Env* env) {
   // Text mode, as the registration client reads its files: a Ctrl-Z ends
   // the text.
   std::string line = text->substr(0, text->find('\x1a'));
-  line = line.substr(0, line.find('\n'));
+  if (size_t end = line.find('\n'); end != std::string::npos) line.resize(end);
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
 
 bool IsNewer(const std::string& published, const std::string& installed) {
-  size_t n = published.size() < installed.size() ? published.size()
-                                                 : installed.size();
+  size_t n =
+      published.size() < installed.size() ? published.size() : installed.size();
   for (size_t i = 0; i < n; ++i) {
     unsigned char a = Fold(static_cast<unsigned char>(published[i]));
     unsigned char b = Fold(static_cast<unsigned char>(installed[i]));

@@ -37,7 +37,8 @@ int WriteLocalPortFile(platform::Env& env, const std::string& folder,
   return 0;
 }
 
-int WriteReachabilityFile(platform::Env& env, std::string folder, int result) {
+int WriteReachabilityFile(platform::Env& env, const std::string& folder,
+                          int result) {
   env.WriteWholeFile(folder + "website\\pc2\\database\\rc.txt",
                      Decimal(result));
   return 0;

@@ -22,9 +22,11 @@ int WriteLocalPortFile(platform::Env& env, const std::string& folder,
 
 // website\pc2\database\rc.txt: "%d" of `result` (0 reachable, 1 not), no
 // line end.  Returns 0.
-int WriteReachabilityFile(platform::Env& env, std::string folder, int result);
+int WriteReachabilityFile(platform::Env& env, const std::string& folder,
+                          int result);
 
-// WriteAddressFile and WriteRouterSettings: controller/config/router_settings.h.
+// WriteAddressFile and WriteRouterSettings:
+// controller/config/router_settings.h.
 
 // The registered user: the first whitespace-delimited token of
 // website\pc2\database\current_user, up to a zero byte in it (the name is

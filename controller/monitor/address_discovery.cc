@@ -13,7 +13,7 @@ void GetLocalIp(platform::Env& env, std::string& text) {
 }
 
 void LookupExternalIp(platform::Env& env, std::string& text,
-                      std::set<std::string> urls,
+                      const std::set<std::string>& urls,
                       const platform::HttpOptions& options) {
   text.clear();
   for (const std::string& url : urls) {

@@ -21,7 +21,7 @@ void GetLocalIp(platform::Env& env, std::string& text);
 // until one answers with an address.  `text` is that address, or empty
 // when none did.  The set is the caller's copy.
 void LookupExternalIp(platform::Env& env, std::string& text,
-                      std::set<std::string> urls,
+                      const std::set<std::string>& urls,
                       const platform::HttpOptions& options = {});
 
 // Start-up: fills m_localIp; unless it is the loopback address, also

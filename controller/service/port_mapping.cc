@@ -18,6 +18,7 @@ int AtoiRule(const std::string& text) {
 void RunFormatted(platform::Env& env, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
 
+// NOLINTNEXTLINE(cert-dcl50-cpp): printf-style, checked by the attribute.
 void RunFormatted(platform::Env& env, const char* format, ...) {
   char command[1024] = {};
   va_list args;

@@ -29,7 +29,7 @@ bool HttpCancel::cancelled() const {
   return cancelled_;
 }
 
-void HttpCancel::SetHook(std::function<void()> hook) {
+void HttpCancel::SetHook(const std::function<void()>& hook) {
   bool run_now;
   {
     std::lock_guard<std::mutex> lock(mu_);

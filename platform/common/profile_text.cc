@@ -166,8 +166,12 @@ std::string WriteProfileTextInto(const std::string& content,
     if (!KeyName(text, &name, &eq)) continue;
     last_key = i;
     if (!SameName(name, wanted)) continue;
-    return content.substr(0, lines[i].begin) + name + "=" + value +
-           content.substr(lines[i].end);
+    std::string changed = content.substr(0, lines[i].begin);
+    changed += name;
+    changed += '=';
+    changed += value;
+    changed += content.substr(lines[i].end);
+    return changed;
   }
 
   // A new key after the last key of the section.

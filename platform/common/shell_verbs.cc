@@ -23,6 +23,7 @@ int Delete(const std::vector<std::string>& args) {
     any = true;
     std::error_code ec;
     fs::path target(ToNativePath(arg));
+    // NOLINTNEXTLINE(bugprone-branch-clone): two refusals, one status.
     if (fs::is_symlink(target, ec) && fs::is_directory(target, ec)) {
       // A link to another folder: emptying "the log folder" through it
       // would delete files of somewhere else.

@@ -22,7 +22,7 @@ bool ParseCommandId(const std::string& text, int* id) {
   for (char c : text) {
     if (c < '0' || c > '9') return false;
   }
-  *id = std::atoi(text.c_str());
+  *id = static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
   return *id > 0 && *id <= 0xFFFF;
 }
 

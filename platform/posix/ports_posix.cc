@@ -154,7 +154,8 @@ int PosixEnv::TerminatePortOwner(uint32_t pid) {
   }
   std::string program(buf, static_cast<size_t>(n));
   std::string argv0 = ReadText(proc + "/cmdline").value_or("");
-  argv0 = argv0.substr(0, argv0.find('\0'));
+  if (size_t end = argv0.find('\0'); end != std::string::npos)
+    argv0.resize(end);
   if (IsWebServerName(program) || IsWebServerName(argv0)) return 0;
   if (kill(static_cast<pid_t>(pid), SIGKILL) == 0 || errno == ESRCH) return 0;
   return 3;
@@ -164,6 +165,7 @@ int64_t PosixEnv::Time() { return static_cast<int64_t>(std::time(nullptr)); }
 
 void PosixEnv::SRand(unsigned seed) { std::srand(seed); }
 
-int PosixEnv::Rand() { return std::rand(); }
+// The C library's generator by contract: the port choice reseeds it.
+int PosixEnv::Rand() { return std::rand(); }  // NOLINT(cert-msc50-cpp)
 
 }  // namespace platform

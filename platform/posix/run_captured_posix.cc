@@ -79,6 +79,7 @@ int PosixEnv::RunCommandCaptured(const std::string& command_line,
   words[0] = ToNativePath(words[0]);
   for (size_t i = 1; i < words.size(); ++i) words[i] = NativeArgument(words[i]);
   std::vector<char*> argv;
+  argv.reserve(words.size() + 1);
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
 
@@ -117,8 +118,7 @@ int PosixEnv::RunCommandCaptured(const std::string& command_line,
   while (waitpid(child, &status, 0) < 0) {
     if (errno != EINTR) return 4;
   }
-  *exit_code = WIFEXITED(status) ? WEXITSTATUS(status)
-                                 : 128 + WTERMSIG(status);
+  *exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return 0;
 }
 

@@ -33,7 +33,8 @@ bool EndsWithExe(const std::string& name) {
 bool HasExtension(const std::string& name) {
   size_t slash = name.rfind('/');
   size_t dot = name.rfind('.');
-  return dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return dot != std::string::npos &&
+         (slash == std::string::npos || dot > slash);
 }
 
 std::string TryForms(const std::string& path) {
@@ -77,8 +78,7 @@ std::string NativeProgramFolder() {
 }
 
 std::string ResolveProgram(const std::string& word,
-                           const std::string& own_folder,
-                           unsigned* win_error) {
+                           const std::string& own_folder, unsigned* win_error) {
   *win_error = 2;
   if (word.empty()) return "";
   std::string native = ToNativePath(word);
@@ -114,7 +114,9 @@ int SpawnDetached(const std::string& path,
   // Everything the children need is made before fork: after it only
   // async-signal-safe calls are allowed.
   std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.reserve(argv.size() + 1);
+  for (const std::string& a : argv)
+    args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
   int devnull = open("/dev/null", O_RDWR | O_CLOEXEC);
   int report[2];
@@ -204,7 +206,9 @@ int PosixSystem(const std::string& command, const std::string& own_folder) {
   if (path.empty()) return 9009;
   words[0] = ToNativePath(words[0]);
   std::vector<char*> args;
-  for (const std::string& a : words) args.push_back(const_cast<char*>(a.c_str()));
+  args.reserve(words.size() + 1);
+  for (const std::string& a : words)
+    args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
   pid_t child = fork();
   if (child < 0) return -1;

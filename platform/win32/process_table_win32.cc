@@ -34,6 +34,7 @@ std::optional<std::string> Win32Env::ProcessBaseName(uint32_t pid,
   HMODULE module = nullptr;
   DWORD needed = 0;
   // Room for one module handle: the first module is the program itself.
+  // NOLINTNEXTLINE(bugprone-sizeof-expression): the size of one handle.
   if (EnumProcessModules(process, &module, sizeof module, &needed)) {
     std::vector<char> buf(capacity == 0 ? 1 : capacity, '\0');
     DWORD n = GetModuleBaseNameA(process, module, buf.data(),

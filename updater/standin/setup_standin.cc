@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
   std::fflush(out);
 
   if (const char* hold = std::getenv("BRAMO_SETUP_HOLD_MS")) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(hold)));
+    std::this_thread::sleep_for(
+        std::chrono::milliseconds(std::strtol(hold, nullptr, 10)));
   }
   struct stat st;
   std::fprintf(out, "still-there %s\n",
