@@ -26,18 +26,16 @@ std::string FormJsonValue(const std::string& value) {
         IsGbkTrail(static_cast<unsigned char>(value[i + 1]))) {
       out += value[i];
       out += value[++i];
-    } else if (IsGbkLead(c) && i + 1 < value.size() &&
-               IsEscapedWithBackslash(
-                   static_cast<unsigned char>(value[i + 1]))) {
-      // Written raw, a GBK reader would take the escape's backslash for
-      // this lead byte's second byte and lose the escape.
+    } else if (c < 0x20 || (IsGbkLead(c) && i + 1 < value.size() &&
+                            IsEscapedWithBackslash(
+                                static_cast<unsigned char>(value[i + 1])))) {
+      // "\u00XX" holds none of the bytes form decoding changes.  A lead
+      // byte written raw before an escape would make a GBK reader take the
+      // escape's backslash for its second byte and lose the escape.
       AppendHex(c, "\\u00", &out);
     } else if (c == '"' || c == '\\') {
       out += '\\';
       out += value[i];
-    } else if (c < 0x20) {
-      // "\u00XX" holds none of the bytes form decoding changes.
-      AppendHex(c, "\\u00", &out);
     } else if (c == '%' || c == '&' || c == '+') {
       AppendHex(c, "%", &out);
     } else {
