@@ -44,7 +44,7 @@ void SendAll(SOCKET s, const std::string& bytes) {
 }
 
 // One request a connection, answered and closed.
-void Serve(SOCKET s, std::string root) {
+void Serve(SOCKET s, const std::string& root) {
   setsockopt(s, SOL_SOCKET, SO_RCVTIMEO,
              reinterpret_cast<const char*>(&kReceiveTimeoutMs),
              sizeof kReceiveTimeoutMs);
