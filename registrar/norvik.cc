@@ -80,7 +80,8 @@ int ReadCurrentUser(platform::Env* env, const std::string& folder,
   if (!Fits(text.substr(begin, end - begin), kUserNameSize)) return 2;
   // The name is the buffer's C string: a zero byte in the token ends it.
   std::string token = text.substr(begin, end - begin);
-  token = token.substr(0, token.find('\0'));
+  if (size_t zero = token.find('\0'); zero != std::string::npos)
+    token.resize(zero);
   if (token.empty()) return 2;
   *name = token;
   return 0;

@@ -58,6 +58,7 @@ int ReadCurrentUser(platform::Env& env, const std::string& folder,
   if (end == begin || end - begin > kUserBytes - 1) return 1;
   // The name is the buffer's C string: a zero byte in the token ends it.
   name = text.substr(begin, end - begin);
-  name = name.substr(0, name.find('\0'));
+  if (size_t zero = name.find('\0'); zero != std::string::npos)
+    name.resize(zero);
   return name.empty() ? 1 : 0;
 }
