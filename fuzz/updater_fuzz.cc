@@ -63,21 +63,22 @@ void CheckOrder(const std::string& a, const std::string& b,
   if (!a.empty() && !IsNewer(a, "")) std::abort();
 }
 
-// The name is the address's last segment, its CR LF dropped; when it is
-// not empty it holds nothing that names another folder or drive.
+// The name is the address's last segment, its CR LF dropped; a segment
+// that names another folder or drive gives no name, any other is kept.
+bool Leaves(const std::string& name) {
+  return name.empty() || name == "." || name.find("..") != std::string::npos ||
+         name.find_first_of("\\/:\r\n") != std::string::npos;
+}
+
 void CheckFileName(const std::string& address) {
-  const std::string name = InstallerFileName(address);
-  if (name.empty()) return;
-  if (name.find_first_of("\\/:\r\n") != std::string::npos ||
-      name.find("..") != std::string::npos || name == ".") {
-    std::abort();
-  }
   std::string trimmed = address;
   if (trimmed.size() >= 2 &&
       trimmed.compare(trimmed.size() - 2, 2, "\r\n") == 0)
     trimmed.resize(trimmed.size() - 2);
   const size_t slash = trimmed.rfind('/');
-  if (trimmed.substr(slash == std::string::npos ? 0 : slash + 1) != name) {
+  const std::string segment =
+      trimmed.substr(slash == std::string::npos ? 0 : slash + 1);
+  if (InstallerFileName(address) != (Leaves(segment) ? "" : segment)) {
     std::abort();
   }
 }
