@@ -77,6 +77,21 @@ size_t BufferSize(const std::string& field) {
   return static_cast<unsigned char>(field[0]) % 64;
 }
 
+// The entry's line with blanks and tabs put around the '=' and the value,
+// one for each byte of `pads`: its low bit picks tab or blank, the next
+// bits the place.
+std::string PaddedEntry(const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& pads) {
+  std::string around[3];
+  for (char p : pads) {
+    const auto byte = static_cast<unsigned char>(p);
+    around[(byte >> 1) % 3] += (byte & 1) ? '\t' : ' ';
+  }
+  // Names are looked up without their blanks, as the writer writes them.
+  return "[" + StripBlanks(section) + "]\r\n" + StripBlanks(key) + around[0] +
+         "=" + around[1] + value + around[2] + "\r\n";
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -87,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string other_section = in.Next();
   const std::string other_key = in.Next();
   const size_t buffer = BufferSize(in.Next());
+  const std::string pads = in.Next();
   const std::string content = in.Rest();
   if (!IsSectionName(section) || !IsKeyName(key) || HasLineEnd(value)) {
     return 0;
@@ -100,6 +116,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string read =
       ReadProfileText(written, section, key, kMissing, 4096);
   if (ReadsBackAsWritten(value) && value.size() < 4096 && read != value) {
+    std::abort();
+  }
+  if (ReadsBackAsWritten(value) && value.size() < 4096 &&
+      ReadProfileText(PaddedEntry(section, key, value, pads), section, key,
+                      kMissing, 4096) != value) {
     std::abort();
   }
   // Any other key of the file reads as it did before the write.
