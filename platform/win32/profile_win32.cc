@@ -70,6 +70,15 @@ std::optional<std::string> ReadFileBytes(const std::string& path,
   return bytes;
 }
 
+// Writes all of `bytes` at the handle's position.
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  DWORD written = 0;
+  return bytes.empty() ||
+         (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                    &written, nullptr) &&
+          written == bytes.size());
+}
+
 // Overwrites the existing file `path` with `bytes`, sharing it with the
 // readers that hold it.
 bool WriteInPlace(const std::string& path, const std::string& bytes) {
@@ -78,16 +87,13 @@ bool WriteInPlace(const std::string& path, const std::string& bytes) {
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = bytes.empty() ||
-            (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                       &written, nullptr) &&
-             written == bytes.size());
-  ok = ok && SetEndOfFile(file);
+  bool ok = WriteAll(file, bytes) && SetEndOfFile(file);
   ok = FlushFileBuffers(file) && ok;
   return CloseHandle(file) && ok;
 }
 
+// Moves `temp` over `path`; while another process holds `path` the move is
+// retried, then the temporary file's bytes are written into it in place.
 bool Replace(const std::string& temp, const std::string& path) {
   std::lock_guard<std::mutex> lock(g_replace_mu);
   bool held = false;
@@ -124,11 +130,7 @@ bool Win32Env::WriteWholeFile(const std::string& path,
   HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = bytes.empty() ||
-            (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                       &written, nullptr) &&
-             written == bytes.size());
+  bool ok = WriteAll(file, bytes);
   ok = FlushFileBuffers(file) && ok;
   ok = CloseHandle(file) && ok;
   if (!ok) {
