@@ -17,6 +17,12 @@ size_t FindGbk(const std::string& text, const std::string& needle) {
   return needle.empty() ? 0 : std::string::npos;
 }
 
+bool IsCharacterStart(std::string_view text, size_t at) {
+  size_t leads = 0;
+  while (leads < at && IsLeadByte(text[at - 1 - leads])) ++leads;
+  return leads % 2 == 0;
+}
+
 std::string BackslashesToSlashesGbk(const std::string& text) {
   std::string out = text;
   for (size_t i = 0; i < out.size();) {
