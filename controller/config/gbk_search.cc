@@ -10,6 +10,10 @@ bool IsLeadByte(char c) {
 }  // namespace
 
 size_t FindGbk(const std::string& text, const std::string& needle) {
+  // Most texts do not hold the needle at all, at a character start or not.
+  if (!needle.empty() && text.find(needle) == std::string::npos) {
+    return std::string::npos;
+  }
   for (size_t i = 0; i < text.size();) {
     if (text.compare(i, needle.size(), needle) == 0) return i;
     i += (IsLeadByte(text[i]) && i + 1 < text.size()) ? 2 : 1;
