@@ -5,10 +5,16 @@
 #define BRAMO_CONTROLLER_CONFIG_GBK_SEARCH_H_
 
 #include <string>
+#include <string_view>
 
 // The first position of `needle` in `text` at a character start; npos
 // when there is none.
 size_t FindGbk(const std::string& text, const std::string& needle);
+
+// Whether byte `at` of `text` starts a character as FindGbk steps: the
+// run of lead-range bytes just before it is of even length (the byte
+// before such a run ends a character, whatever it is).
+bool IsCharacterStart(std::string_view text, size_t at);
 
 // `text` with every single-byte backslash turned into a slash.
 std::string BackslashesToSlashesGbk(const std::string& text);

@@ -9,10 +9,19 @@
 
 // Rewrites every line of the file through RewriteHttpdLine and writes it
 // back whole with CR LF line ends.  Returns 0 when rewritten; 1 after the
-// 0X8001 box when the file cannot be read, or cannot be written (the old
-// file then stays as it was).  `folder` ends in a backslash.
+// 0X8001 box when the file cannot be read (also when it is larger than
+// 4 MiB), or cannot be written (the old file then stays as it was).
+// `folder` ends in a backslash.
 int RewriteHttpdConf(platform::Env& env, const std::string& folder,
                      int httpPort, int httpsPort);
+
+// The file bytes RewriteHttpdConf writes for the file bytes `bytes`, of
+// any size: read as the C runtime's text mode reads (CR LF is LF, a
+// Ctrl-Z ends the file), every line through RewriteHttpdLine, each line,
+// the last one too, ending in CR LF.
+std::string RewriteHttpdConfBytes(const std::string& bytes,
+                                  const std::string& folder, int httpPort,
+                                  int httpsPort);
 
 // The rules on one line (without its line end), in order, each on the
 // line as the earlier ones left it:
@@ -26,9 +35,8 @@ int RewriteHttpdConf(platform::Env& env, const std::string& folder,
 // "Begins with" means the first occurrence is at the first byte.  Matching
 // steps over GBK double-byte characters, and a replaced line has its
 // backslashes turned into slashes, trail bytes left alone.
-std::string RewriteHttpdLine(const std::string& line,
-                             const std::string& folder, int httpPort,
-                             int httpsPort);
+std::string RewriteHttpdLine(const std::string& line, const std::string& folder,
+                             int httpPort, int httpsPort);
 
 extern const char kHttpdOpenErrorText[];
 

@@ -64,6 +64,30 @@ TEST(HttpdLine, DoubleByteCharactersAreStepsOfTwo) {
   EXPECT_EQ(Line("\x81\x41ServerRoot"), "\x81\x41ServerRoot");
 }
 
+TEST(HttpdConfBytes, LineEndsAndMarkersAtTheEdges) {
+  const struct {
+    std::string bytes, rewritten;
+  } cases[] = {
+      {"\n", "\r\n"},
+      {"\r\n\r\n", "\r\n\r\n"},
+      // Only the CR of a CR LF is a line end; a lone one stays.
+      {"a\r\r\nb\rc", "a\r\r\nb\rc\r\n"},
+      {"x\r", "x\r\r\n"},
+      {"a\n\x1A"
+       "b\n",
+       "a\r\n"},
+      // A marker behind a lead byte is no marker, whatever the line end.
+      {"\x81#HTTP# x\r\n\x81#HTTP# x\n", "\x81#HTTP# x\r\n\x81#HTTP# x\r\n"},
+      {"\x81\x81#HTTP#\n#HTTPS\r\n", "Listen 8080  #HTTP#\r\n#HTTPS\r\n"},
+      {"Listen 1 #HTTP#\r\n#\r\n", "Listen 8080  #HTTP#\r\n#\r\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RewriteHttpdConfBytes(c.bytes, kWebStack, 8080, 8443),
+              c.rewritten)
+        << c.bytes;
+  }
+}
+
 class HttpdConfTest : public ::testing::Test {
  protected:
   std::string Folder() const { return folder_.windows_path(); }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <mutex>
@@ -63,21 +64,27 @@ std::optional<std::string> PosixEnv::ReadWholeFile(const std::string& path,
     close(fd);
     return std::nullopt;
   }
-  std::string bytes;
-  char buf[8192];
-  // A file still growing stops at one byte over the limit.
-  while (bytes.size() <= max_bytes) {
-    ssize_t n = read(fd, buf, sizeof buf);
+  // Read in one go into room for the whole file and a byte more, so that
+  // no copy is made while it grows.  A file still growing gets more room
+  // and stops at one byte over the limit.
+  std::string bytes(static_cast<size_t>(st.st_size) + 1, '\0');
+  size_t got = 0;
+  while (got <= max_bytes) {
+    if (got == bytes.size()) {
+      bytes.resize(got + std::min(got, max_bytes - got + 1));
+    }
+    ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       close(fd);
       return std::nullopt;
     }
     if (n == 0) break;
-    bytes.append(buf, static_cast<size_t>(n));
+    got += static_cast<size_t>(n);
   }
   close(fd);
-  if (bytes.size() > max_bytes) return std::nullopt;
+  if (got > max_bytes) return std::nullopt;
+  bytes.resize(got);
   return bytes;
 }
 

@@ -6,6 +6,7 @@
 // Replace).
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -56,17 +57,26 @@ std::optional<std::string> ReadFileBytes(const std::string& path,
     CloseHandle(file);
     return std::nullopt;
   }
-  std::string bytes;
-  char buf[8192];
+  // Read in one go into room for the whole file and a byte more, so that
+  // no copy is made while it grows.  A file still growing gets more room
+  // and stops at one byte over the limit.
+  std::string bytes(static_cast<size_t>(size.QuadPart) + 1, '\0');
+  size_t got = 0;
   DWORD n = 0;
   bool ok = true;
-  // A file still growing stops at one byte over the limit.
-  while (bytes.size() <= max_bytes &&
-         (ok = ReadFile(file, buf, sizeof buf, &n, nullptr)) && n > 0) {
-    bytes.append(buf, n);
+  while (got <= max_bytes) {
+    if (got == bytes.size()) {
+      bytes.resize(got + std::min<size_t>(got, max_bytes - got + 1));
+    }
+    DWORD room = static_cast<DWORD>(
+        std::min<size_t>(bytes.size() - got, size_t{1} << 30));
+    ok = ReadFile(file, bytes.data() + got, room, &n, nullptr);
+    if (!ok || n == 0) break;
+    got += n;
   }
   CloseHandle(file);
-  if (!ok || bytes.size() > max_bytes) return std::nullopt;
+  if (!ok || got > max_bytes) return std::nullopt;
+  bytes.resize(got);
   return bytes;
 }
 
