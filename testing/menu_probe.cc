@@ -3,7 +3,8 @@
 // it).  There, and only there, the menu can be read: the hook writes the
 // items of the open popup to the file "<this DLL's path>.txt", one a line
 // in UTF-8, as the Linux console prints the menu: "<id> <label>", " [x]"
-// after a checked one, "-" for a separator.  The file appears whole
+// after a checked one, "-" for a separator; each line ends in a tab and
+// the item's place on the screen, "<x>,<y>,<w>,<h>", where the test clicks.  The file appears whole
 // (written under another name, then renamed); the hook writes it when it
 // is not there, so window_texts asks again by removing it.
 #include <windows.h>
@@ -35,13 +36,21 @@ BOOL CALLBACK FindMenu(HWND window, LPARAM found) {
   return TRUE;
 }
 
-std::string Items(HMENU menu) {
+std::string Place(HWND window, HMENU menu, int i) {
+  RECT r = {};
+  GetMenuItemRect(window, menu, static_cast<UINT>(i), &r);
+  return "\t" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+         std::to_string(r.right - r.left) + "," +
+         std::to_string(r.bottom - r.top) + "\n";
+}
+
+std::string Items(HWND window, HMENU menu) {
   std::string out;
   int count = GetMenuItemCount(menu);
   for (int i = 0; i < count; ++i) {
     UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
     if (state & MF_SEPARATOR) {
-      out += "-\n";
+      out += "-" + Place(window, menu, i);
       continue;
     }
     wchar_t text[256] = {};
@@ -50,7 +59,7 @@ std::string Items(HMENU menu) {
     out += std::to_string(GetMenuItemID(menu, i)) + " " +
            Utf8(std::wstring(text, n > 0 ? static_cast<size_t>(n) : 0));
     if (state & MF_CHECKED) out += " [x]";
-    out += "\n";
+    out += Place(window, menu, i);
   }
   return out;
 }
@@ -79,7 +88,7 @@ void Record() {
   std::wstring record = std::wstring(path) + L".txt";
   if (GetFileAttributesW(record.c_str()) != INVALID_FILE_ATTRIBUTES) return;
   auto menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
-  if (menu != nullptr) Write(record, Items(menu));
+  if (menu != nullptr) Write(record, Items(window, menu));
 }
 
 }  // namespace

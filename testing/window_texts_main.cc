@@ -9,7 +9,8 @@
 //                           window <hwnd> <class> <x>,<y>,<w>,<h> "<text>"
 //                           child <hwnd> <id> <class> <x>,<y>,<w>,<h>
 //                                 <check> "<text>"
-//                         (check: [x], [ ] or - for no button); texts with
+//                         (check: [x], [ ] or - for no button, icon for
+//                         a picture such as a message box's); texts with
 //                         \\, \" and \n escaped
 //   window_texts menu <probe.dll>
 //                         the popup menu open on the desktop, item by item
@@ -84,8 +85,12 @@ std::string Handle(HWND window) {
 // Buttons answer BM_GETCHECK; their kinds are told by the style, since
 // every other control answers 0 as an unchecked box would.
 std::string Check(HWND window) {
+  LONG style = GetWindowLongW(window, GWL_STYLE);
+  if (ClassOf(window) == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
+    return "icon";
+  }
   if (ClassOf(window) != "Button") return "-";
-  LONG kind = GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
+  LONG kind = style & BS_TYPEMASK;
   if (kind != BS_CHECKBOX && kind != BS_AUTOCHECKBOX &&
       kind != BS_RADIOBUTTON && kind != BS_AUTORADIOBUTTON &&
       kind != BS_3STATE && kind != BS_AUTO3STATE) {

@@ -5,10 +5,16 @@
 # locale (ANSI code page 936, as on the users' machines).  The texts are
 # read back from the windows as UTF-8 (window_texts, menu_probe), so a
 # tooltip shown in another code page (GBK read as Latin-1) fails.
+# Through the tray menu it opens the port settings (values of sablo.ini,
+# equal ports refused, Cancel writes nothing) and the About dialog, and
+# exits; then update.exe asks its first question for a newer version
+# published by a loopback stand-in service, and is answered Cancel.
 #   wine_gui_test.py <loader> <win32|win64> <Sablo.exe> <window_texts.exe>
-#                    <menu_probe.dll> <work folder>
+#                    <menu_probe.dll> <update.exe> <update service folder>
+#                    <work folder>
 # The work folder keeps the Wine prefix (made by the first run) and the
-# screenshots (tooltip.png, menu.png).
+# screenshots (tooltip.png, menu.png, port_dialog.png, equal_ports.png,
+# about.png, update_question.png).
 import os
 import shutil
 import subprocess
@@ -17,9 +23,9 @@ import time
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from end_to_end import check, finish, require, skip  # noqa: E402
+from end_to_end import check, finish, require, skip, start_php, stop  # noqa: E402
 
-LOADER, ARCH, SABLO, TEXTS, PROBE, WORK = sys.argv[1:7]
+LOADER, ARCH, SABLO, TEXTS, PROBE, UPDATE, SERVICE, WORK = sys.argv[1:9]
 SOURCE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DESKTOP = "shell"  # the name with which Wine's desktop shows its taskbar
 SIZE = (1024, 768)
@@ -27,7 +33,16 @@ TIP_STOPPED = "Bramo未运行!"
 MENU_STOPPED = ["32778 打开主页", "-", "32779 个人云配置", "32780 登录系统启动",
                 "32781 自动运行", "-", "32782 启动个人云服务", "32783 关于", "-",
                 "32784 退出"]
-require("Xvfb", "xdotool", "import", "localedef", LOADER)
+EQUAL_PORTS = ("HTTP 和 HTTPS 的端口不能相通，请重设！\n\n"
+               "建议通过自动重启Bramo自动分配新的端口.\n"
+               "建议手动设置端口范围为10001~65000.")
+ABOUT_LABELS = ["Bramo(SABLO) 软件版 V0.2.0.1", "官方网站：", "技术支持：",
+                "最新版本："]
+ABOUT_LINKS = {1000: "www.bramo.example", 1001: "support@bramo.example",
+               1002: "www.bramo.example/download.html"}
+# Exit ends the tools and removes the two router mappings, a second each.
+EXIT_BOUND_S = 20
+require("Xvfb", "xdotool", "import", "localedef", "php", LOADER)
 if ARCH == "win64":
     print("the 64-bit build stands in for the 32-bit one (this machine runs "
           "no 32-bit programs, or BRAMO_WINE_WIDTH=64 says so)")
@@ -81,18 +96,34 @@ class Desktop:
             env=self.env, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL)
 
-    def wine(self, *args, cwd=None):
+    def wine(self, *args, cwd=None, timeout=60):
         return subprocess.run([LOADER, *args], env=self.env, cwd=cwd,
-                              capture_output=True, timeout=60).stdout
+                              capture_output=True, timeout=timeout).stdout
 
     def windows(self):
-        """window_texts' lines, as UTF-8 text."""
-        return self.wine(TEXTS).decode("utf-8", "replace").splitlines()
+        """window_texts' lines, as UTF-8 text; none when it hangs (seen
+        here once, when started just as update.exe starts)."""
+        try:
+            out = self.wine(TEXTS, timeout=10)
+        except subprocess.TimeoutExpired:
+            return []
+        return out.decode("utf-8", "replace").splitlines()
 
     def menu(self):
+        """The open menu's items and where each is on the screen."""
         probe = os.path.join(WORK, "menu_probe.dll")
         out = self.wine(TEXTS, "menu", "Z:" + probe.replace("/", "\\"))
-        return out.decode("utf-8", "replace").splitlines()
+        items = []
+        for line in out.decode("utf-8", "replace").splitlines():
+            item, _, place = line.partition("\t")
+            items.append((item, [int(v) for v in place.split(",") if v]))
+        return items
+
+    def click(self, rect, button="1"):
+        x, y, w, h = rect
+        self.xdotool("mousemove", str(x + w // 2), str(y + h // 2))
+        time.sleep(0.2)
+        self.xdotool("click", button)
 
     def xdotool(self, *args):
         subprocess.run(["xdotool", *args], env=self.env, check=True)
@@ -140,6 +171,74 @@ def lay_out(folder):
             f.write(text)
 
 
+def unquote(text):
+    out, escaped = "", False
+    for c in text[1:-1]:
+        if escaped:
+            out += "\n" if c == "n" else c
+            escaped = False
+        elif c == "\\":
+            escaped = True
+        else:
+            out += c
+    return out
+
+
+def top_windows(lines):
+    """window_texts' lines as windows: class, place, text and the children
+    (id, class, place, check, text)."""
+    found = []
+    for line in lines:
+        if line.startswith("window "):
+            _, _, cls, rect, text = line.split(" ", 4)
+            found.append({"class": cls, "rect": [int(v) for v in rect.split(",")],
+                          "text": unquote(text), "children": []})
+        elif line.startswith("child ") and found:
+            _, _, cid, cls, rect, rest = line.split(" ", 5)
+            # The mark "[ ]" holds a space of its own.
+            mark, text = (("[ ]", rest[4:]) if rest.startswith("[ ] ")
+                          else rest.split(" ", 1))
+            found[-1]["children"].append({
+                "id": int(cid), "class": cls, "check": mark,
+                "rect": [int(v) for v in rect.split(",")],
+                "text": unquote(text)})
+    return found
+
+
+def dialog(lines, caption=None, child_text=None):
+    """The first dialog window with that caption, or with a child of that
+    text; None when there is none."""
+    for window in top_windows(lines or []):
+        if window["class"] != "#32770":
+            continue
+        if caption is not None and window["text"] == caption:
+            return window
+        if child_text is not None and any(
+                c["text"] == child_text for c in window["children"]):
+            return window
+    return None
+
+
+def control(window, cid):
+    return next((c for c in window["children"] if c["id"] == cid), None)
+
+
+def red_share(shot, rect):
+    """The share of clearly red pixels in a place of a screenshot: the
+    error icon is a red disc, the warning and information icons are not."""
+    x, y, w, h = rect
+    out = subprocess.run(
+        ["convert", os.path.join(WORK, shot), "-crop", f"{w}x{h}+{x}+{y}",
+         "-depth", "8", "txt:-"], capture_output=True, text=True).stdout
+    pixels = red = 0
+    for line in out.splitlines()[1:]:
+        rgb = line.split("(", 1)[1].split(")", 1)[0].split(",")[:3]
+        r, g, b = (float(v) for v in rgb)
+        pixels += 1
+        red += r > 180 and g < 120 and b < 120
+    return red / pixels if pixels else 0.0
+
+
 def tooltips(lines):
     return [line.split(" ", 4)[4] for line in lines
             if line.startswith("window ") and " tooltips_class32 " in line]
@@ -162,6 +261,169 @@ def hover_tray(desktop):
     desktop.xdotool("mousemove", str(x), str(y))
     time.sleep(0.2)
     desktop.xdotool("mousemove", str(x + 1), str(y))
+
+
+def open_menu(desktop):
+    """A right click on the tray icon; the menu's items as read back."""
+    for _ in range(3):
+        hover_tray(desktop)
+        desktop.xdotool("click", "3")
+        time.sleep(0.5)
+        items = desktop.menu()
+        if items:
+            return items
+    return []
+
+
+def choose(desktop, label):
+    """The tray menu's item `label`, clicked; False when it is not there."""
+    for item, place in open_menu(desktop):
+        if item.split(" ", 1)[-1] == label and place:
+            desktop.click(place)
+            return True
+    return False
+
+
+def check_port_dialog(desktop, folder):
+    ini = os.path.join(folder, "sablo.ini")
+    with open(ini, "rb") as f:
+        before = f.read()
+    check(choose(desktop, "个人云配置"), "the menu item 个人云配置 was clicked")
+    lines = desktop.wait_for("the port settings", lambda ls: dialog(
+        ls, caption="Bramo设置"), 15)
+    window = dialog(lines, caption="Bramo设置")
+    check(window is not None, "the port settings dialog opens as Bramo设置")
+    if window is None:
+        return
+    shown = {cid: control(window, cid) for cid in (1001, 1002, 1004, 1005)}
+    check(all(shown.values()), f"the dialog has the edits 1001/1002 and the "
+          f"radio buttons 1004/1005 ({window['children']})")
+    if not all(shown.values()):
+        return
+    check((shown[1001]["text"], shown[1002]["text"]) == ("10080", "10443"),
+          f"the edits show sablo.ini's router ports "
+          f"({shown[1001]['text']}, {shown[1002]['text']})")
+    check((shown[1004]["check"], shown[1005]["check"]) == ("[ ]", "[x]"),
+          f"pattern.type=1 shows manual mode checked "
+          f"(1004 {shown[1004]['check']}, 1005 {shown[1005]['check']})")
+    desktop.screenshot("port_dialog.png")
+
+    # The HTTPS port made equal to the HTTP port, then OK.
+    desktop.click(shown[1002]["rect"])
+    desktop.xdotool("key", "ctrl+a")
+    desktop.xdotool("type", shown[1001]["text"])
+    desktop.click(control(window, 1)["rect"])
+    lines = desktop.wait_for("the equal-ports message", lambda ls: dialog(
+        ls, child_text=EQUAL_PORTS), 10)
+    box = dialog(lines, child_text=EQUAL_PORTS)
+    texts = [c["text"] for w in top_windows(lines or desktop.windows())
+             for c in w["children"] if w["class"] == "#32770" and
+             w["text"] != "Bramo设置"]
+    check(box is not None, f"equal ports are refused with the message "
+          f"({texts})")
+    check(dialog(lines, caption="Bramo设置") is not None,
+          "the settings dialog stays open behind the message")
+    if box is None:
+        return
+    desktop.screenshot("equal_ports.png")
+    icons = [c for c in box["children"] if c["check"] == "icon"]
+    share = red_share("equal_ports.png", icons[0]["rect"]) if icons else 0.0
+    check(share > 0.2, f"the message shows the error icon (red share "
+          f"{share:.2f})")
+    desktop.click(control(box, 1)["rect"])
+    lines = desktop.wait_for("the message to close", lambda ls: dialog(
+        ls, child_text=EQUAL_PORTS) is None, 10)
+    check(lines is not None and dialog(lines, caption="Bramo设置") is not None,
+          "OK closes the message; the settings dialog is still open")
+    desktop.click(control(window, 2)["rect"])
+    lines = desktop.wait_for("the settings to close", lambda ls: dialog(
+        ls, caption="Bramo设置") is None, 10)
+    check(lines is not None, "取消 closes the settings dialog")
+    with open(ini, "rb") as f:
+        check(f.read() == before, "sablo.ini is unchanged after 取消")
+
+
+def link_text(markup):
+    return markup.replace("<a>", "").replace("</a>", "")
+
+
+def check_about(desktop):
+    caption = "关于 Bramo SABLO"
+    check(choose(desktop, "关于"), "the menu item 关于 was clicked")
+    lines = desktop.wait_for("the About dialog", lambda ls: dialog(
+        ls, caption=caption), 15)
+    window = dialog(lines, caption=caption)
+    check(window is not None, f"the About dialog opens as {caption}")
+    if window is None:
+        return
+    texts = [c["text"] for c in window["children"]]
+    check(all(label in texts for label in ABOUT_LABELS),
+          f"the About dialog's version line and labels ({texts})")
+    links = {cid: control(window, cid) for cid in ABOUT_LINKS}
+    shown = {cid: c and (c["class"], link_text(c["text"]))
+             for cid, c in links.items()}
+    check(shown == {cid: ("SysLink", text)
+                    for cid, text in ABOUT_LINKS.items()},
+          f"the link controls show their addresses ({shown})")
+    desktop.screenshot("about.png")
+    desktop.click(control(window, 1)["rect"])
+    check(desktop.wait_for("the About dialog to close", lambda ls: dialog(
+        ls, caption=caption) is None, 10) is not None, "OK closes About")
+
+
+def check_update_question(desktop):
+    """update.exe with an older installed version than the stand-in
+    service publishes: its first question, answered Cancel."""
+    root = os.path.join(WORK, "service")
+    shutil.rmtree(root, ignore_errors=True)
+    shutil.copytree(SERVICE, root)
+    os.makedirs(os.path.join(root, "update", "windows"))
+    folder = os.path.join(WORK, "updater")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    shutil.copy(UPDATE, os.path.join(folder, "update.exe"))
+    with open(os.path.join(folder, "version"), "wb") as f:
+        f.write(b"1.0.4\r\n")
+    # The first drive's sablo_update: drive C of the prefix.
+    download = os.path.join(desktop.prefix, "drive_c", "sablo_update")
+    shutil.rmtree(download, ignore_errors=True)
+    php = start_php(root)
+    update = None
+    try:
+        with open(os.path.join(root, "update", "windows", "index.html"),
+                  "wb") as f:
+            f.write(f"1.0.5#http://127.0.0.1:{php.port}/files/setup.exe\r\n"
+                    .encode())
+        update = subprocess.Popen(
+            [LOADER, os.path.join(folder, "update.exe")], cwd=folder,
+            env=dict(desktop.env, BRAMO_UPDATE_HOST=f"127.0.0.1:{php.port}"),
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        lines = desktop.wait_for("the update question", lambda ls: dialog(
+            ls, caption="Bramo更新"), 30)
+        box = dialog(lines, caption="Bramo更新")
+        texts = box and [c["text"] for c in box["children"]]
+        check(box is not None and "有新版本程序，是否下载并安装最新版本" in texts,
+              f"update.exe asks Bramo更新: 有新版本程序，是否下载并安装最新版本 "
+              f"({texts})")
+        if box is None:
+            return
+        desktop.screenshot("update_question.png")
+        cancel = control(box, 2)
+        check(cancel is not None, "the question offers Cancel")
+        if cancel is not None:
+            desktop.click(cancel["rect"])
+        try:
+            out, _ = update.communicate(timeout=20)
+        except subprocess.TimeoutExpired:
+            out = b""
+        check(update.returncode == 0, f"Cancel ends update.exe with status 0 "
+              f"({update.returncode}, {out!r})")
+        check(not os.path.exists(download), "no download folder was made")
+    finally:
+        if update is not None and update.poll() is None:
+            update.kill()
+            update.wait()
+        stop(php)
 
 
 os.makedirs(WORK, exist_ok=True)
@@ -198,24 +460,26 @@ try:
 
     desktop.xdotool("click", "3")
     time.sleep(1)
-    items = desktop.menu()
+    items = [item for item, _ in desktop.menu()]
     check(items == MENU_STOPPED, f"the right-click menu: {items}")
     desktop.screenshot("menu.png")
-    # The last item, 退出 (exit), clicked near the menu's bottom edge.
-    popup = [line.split() for line in desktop.windows()
-             if " #32768 " in line]
-    if popup:
-        x, y, w, h = (int(v) for v in popup[0][3].split(","))
-        desktop.xdotool("mousemove", str(x + w // 2), str(y + h - 10))
-        time.sleep(0.3)
-        desktop.xdotool("click", "1")
+    # A click beside the menu closes it.
+    desktop.xdotool("mousemove", str(SIZE[0] // 2), str(SIZE[1] // 2))
+    desktop.xdotool("click", "1")
+    desktop.wait_for("the menu to close", lambda ls: not any(
+        " #32768 " in line for line in ls), 5)
+
+    check_port_dialog(desktop, folder)
+    check_about(desktop)
+    check(choose(desktop, "退出"), "the menu item 退出 was clicked")
+    clicked = time.monotonic()
     try:
-        sablo.wait(30)
+        sablo.wait(EXIT_BOUND_S)
     except subprocess.TimeoutExpired:
         print("after the exit command:\n" + "\n".join(desktop.windows()))
-    # Not yet checked: seen here, Wine's process lives on past the 30 s.
-    print(f"Sablo.exe 30 s after the exit command: "
-          f"{'ended, status %s' % sablo.returncode if sablo.poll() is not None else 'still running'}")
+    check(sablo.poll() is not None,
+          f"Sablo.exe ends within {EXIT_BOUND_S} s of the exit command "
+          f"({time.monotonic() - clicked:.1f} s)")
     hover_tray(desktop)
     time.sleep(2)
     tips = tooltips(desktop.windows())
@@ -224,10 +488,11 @@ try:
     check(colours("tooltip.png") > 1 and colours("after-exit.png") == 1,
           "the icon's place in the notification area was drawn, and is "
           "empty after exit")
+    check_update_question(desktop)
 finally:
     if sablo is not None and sablo.poll() is None:
         sablo.kill()
         sablo.wait()
     desktop.stop()
-print(f"screenshots: {WORK}/tooltip.png, {WORK}/menu.png")
+print(f"screenshots: {WORK}/*.png")
 finish()

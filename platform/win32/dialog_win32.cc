@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/win32/win32_env.h"
 
@@ -127,14 +128,20 @@ int Win32Env::RunMessageLoop(WindowHandle main_window) {
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got == 0) break;  // WM_QUIT
     if (got == -1) return 1;
-    bool dialog_message = false;
+    // IsDialogMessageA dispatches the message, and its handler may create
+    // or destroy our dialogs (the exit command does): it runs on a copy
+    // of the list, with the lock released.  A window destroyed meanwhile
+    // is no longer a window, and IsDialogMessageA passes it by.
+    std::vector<WindowHandle> dialogs;
     {
       std::lock_guard<std::mutex> lock(windows_mu_);
-      for (WindowHandle window : windows_) {
-        if (IsDialogMessageA(Hwnd(window), &msg)) {
-          dialog_message = true;
-          break;
-        }
+      dialogs = windows_;
+    }
+    bool dialog_message = false;
+    for (WindowHandle window : dialogs) {
+      if (IsDialogMessageA(Hwnd(window), &msg)) {
+        dialog_message = true;
+        break;
       }
     }
     if (!dialog_message) {

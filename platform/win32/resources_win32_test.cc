@@ -3,6 +3,7 @@
 // with their identifiers and texts, and string 101.  The test program
 // links the same resources (and manifest) as Sablo.exe.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <map>
@@ -113,6 +114,18 @@ TEST(ResourcesTest, TheAboutEntryTextAndTheEnginesMessage) {
   uint32_t first = env.Dialogs().RegisterMessageName("Bramo-test-message");
   EXPECT_GE(first, 0xC000u);
   EXPECT_EQ(env.Dialogs().RegisterMessageName("Bramo-test-message"), first);
+}
+
+// The manifest names common controls 6, where the link controls live, for
+// the program's own width: then the program's activation context sends
+// comctl32.dll to that assembly.  A name the system cannot match (x86 in
+// a 64-bit program) leaves the program without it, on version 5.
+TEST(ResourcesTest, TheManifestBringsCommonControlsSix) {
+  ACTCTX_SECTION_KEYED_DATA found = {};
+  found.cbSize = sizeof found;
+  EXPECT_TRUE(FindActCtxSectionStringW(
+      0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll",
+      &found));
 }
 
 }  // namespace
