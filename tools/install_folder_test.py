@@ -391,6 +391,20 @@ def answers_as(base, name):
     return answer == name
 
 
+def apache_apart(inst):
+    """Apache in one session of its own, its children as www-data.  A
+    child that has not yet dropped to www-data (it listens first), or one
+    that ends while it is looked at, is waited for."""
+    try:
+        servers = inst.apache()
+        sessions = {os.getsid(p) for p in servers}
+        owners = {os.stat(f"/proc/{p}").st_uid for p in servers}
+    except (ProcessLookupError, FileNotFoundError):
+        return False
+    return (len(sessions) == 1 and os.getsid(0) not in sessions and
+            owners == {0, pwd.getpwnam("www-data").pw_uid})
+
+
 def check_web_server(inst, stranger):
     ports = two_free_ports()
     check(inst.driver("configure", *ports).returncode == 0,
@@ -399,11 +413,7 @@ def check_web_server(inst, stranger):
           wait_for(lambda: listening(ports[0])),
           "StartWebServer starts Apache")
     base = f"http://127.0.0.1:{ports[0]}"
-    servers = inst.apache()
-    sessions = {os.getsid(p) for p in servers}
-    owners = {os.stat(f"/proc/{p}").st_uid for p in servers}
-    check(len(sessions) == 1 and os.getsid(0) not in sessions and
-          owners == {0, pwd.getpwnam("www-data").pw_uid},
+    check(wait_for(lambda: apache_apart(inst)),
           "Apache runs in a session of its own, its children as www-data")
     check_php_paths(inst, base)
     name = "张三"
