@@ -1,5 +1,8 @@
 #include "bench/httpd_conf_reference.h"
 
+#include "controller/config/gbk_search.h"
+#include "controller/config/text_mode.h"
+
 namespace reference {
 namespace {
 
@@ -14,41 +17,6 @@ size_t FindGbk(const std::string& text, const std::string& needle) {
     i += (IsLeadByte(text[i]) && i + 1 < text.size()) ? 2 : 1;
   }
   return needle.empty() ? 0 : std::string::npos;
-}
-
-std::string BackslashesToSlashesGbk(const std::string& text) {
-  std::string out = text;
-  for (size_t i = 0; i < out.size();) {
-    if (IsLeadByte(out[i]) && i + 1 < out.size()) {
-      i += 2;
-      continue;
-    }
-    if (out[i] == '\\') out[i] = '/';
-    ++i;
-  }
-  return out;
-}
-
-std::string ToTextModeBytes(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
-
-std::string FromTextModeBytes(const std::string& bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    char c = bytes[i];
-    if (c == '\x1A') break;
-    if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-    out += c;
-  }
-  return out;
 }
 
 bool BeginsWith(const std::string& line, const std::string& prefix) {

@@ -4,9 +4,9 @@ the notes (memory by mapping, the CPU of one start of each program a pass
 starts) go to standard error.  Needs root, like bench/footprint; without
 it the section is left out with the reason."""
 import importlib.machinery
-import importlib.util
 import os
 import sys
+import types
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 WINDOW = 60.0  # seconds for a monitored hour
@@ -15,8 +15,8 @@ WINDOW = 60.0  # seconds for a monitored hour
 def footprint():
     loader = importlib.machinery.SourceFileLoader(
         "footprint", os.path.join(HERE, "footprint"))
-    module = importlib.util.module_from_spec(
-        importlib.util.spec_from_loader("footprint", loader))
+    module = types.ModuleType("footprint")
+    module.__file__ = loader.path
     loader.exec_module(module)
     return module
 
