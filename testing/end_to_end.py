@@ -44,6 +44,36 @@ def require(*tools):
             sys.exit(SKIP)
 
 
+def own_processes(command, net=True):
+    """`command` wrapped to run in a process namespace of its own (and a
+    network namespace of its own with `net`), where it sees no other
+    program of the machine and none sees it; as it is when the machine
+    does not allow that (not root, or no unshare).  Start it with
+    start_new_session=True and signal it with os.killpg."""
+    if os.geteuid() != 0 or shutil.which("unshare") is None:
+        return command
+    init = os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                        "namespace_init.py")
+    return (["unshare", *(["--net"] if net else []), "--pid", "--fork",
+             "--mount-proc", "--kill-child", "--", sys.executable, init] +
+            command)
+
+
+def enter_own_network():
+    """Runs the rest of the calling script again in a network namespace of
+    its own with only loopback up, where the machine allows it, so that a
+    server it starts on every address is reached from nowhere else; goes
+    on as it is elsewhere (not root, or no unshare)."""
+    if (os.environ.get("BRAMO_OWN_NETWORK") or os.geteuid() != 0 or
+            shutil.which("unshare") is None):
+        return
+    os.environ["BRAMO_OWN_NETWORK"] = "1"
+    sys.stdout.flush()
+    os.execvp("unshare", ["unshare", "--net", "--", "sh", "-c",
+                          'ip link set lo up && exec "$0" "$@"',
+                          sys.executable, *sys.argv])
+
+
 def free_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))

@@ -19,7 +19,7 @@ import time
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
                                 "..", "..", "testing"))
-from end_to_end import check, finish  # noqa: E402
+from end_to_end import check, finish, own_processes  # noqa: E402
 
 SABLO = sys.argv[1]
 RECORDER = '#!/bin/sh\necho "$@" >> "$(dirname "$0")/{log}"\n'
@@ -63,9 +63,9 @@ class Session:
     """The controller running in `folder`, its output read line by line."""
 
     def __init__(self, folder):
-        command = [os.path.join(folder, "Sablo.exe")]
-        if os.geteuid() == 0 and shutil.which("unshare"):
-            command = ["unshare", "--net", "--"] + command
+        # Apart from every other controller on the machine, and where the
+        # machine allows it in a network of its own (LAN address 127.0.0.1).
+        command = own_processes([os.path.join(folder, "Sablo.exe")])
         env = dict(os.environ, BRAMO_PAUSE_SCALE="0.01",
                    XDG_CONFIG_HOME=os.path.join(folder, "xdg"))
         env.pop("DISPLAY", None)  # the browser is the [open] line
@@ -73,7 +73,8 @@ class Session:
         self.proc = subprocess.Popen(command, cwd=folder, env=env,
                                      stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE,
-                                     stderr=subprocess.STDOUT)
+                                     stderr=subprocess.STDOUT,
+                                     start_new_session=True)
         self.lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
 
@@ -108,6 +109,9 @@ class Session:
         self.send("menu")
         lines = self.expect("32784 退出")
         return lines[-10:] if lines and len(lines) >= 10 else None
+
+    def signal(self, sig):
+        os.killpg(self.proc.pid, sig)
 
     def end(self, timeout=20):
         try:
@@ -189,9 +193,9 @@ def signal_session(folder, how):
               "the end of input is reported")
         time.sleep(0.5)
         check(s.proc.poll() is None, "the controller keeps running after it")
-        s.proc.send_signal(signal.SIGINT)
+        s.signal(signal.SIGINT)
     else:
-        s.proc.send_signal(signal.SIGTERM)
+        s.signal(signal.SIGTERM)
     check(s.expect("[tray] delete") is not None, how + ": ends as exit does")
     check(s.end() == 0, how + ": exit code 0")
     check("-d 10090 tcp" in read(folder, "upnpc.log").splitlines(),
