@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "platform/common/native_path.h"
+#include "platform/common/pause_scale.h"
 #include "platform/posix/console_box.h"
 #include "platform/posix/console_loop.h"
 #include "platform/posix/console_text.h"
@@ -26,14 +27,6 @@
 
 namespace platform {
 namespace {
-
-double PauseScale() {
-  const char* text = std::getenv("BRAMO_PAUSE_SCALE");
-  if (text == nullptr || *text == '\0') return 1.0;
-  char* end = nullptr;
-  double scale = std::strtod(text, &end);
-  return (end != text && scale >= 0) ? scale : 1.0;
-}
 
 std::string ReadProcFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -72,7 +65,7 @@ void PosixEnv::ExitProcess(int code) {
 
 void PosixEnv::Sleep(uint32_t ms) {
   StopPoint();
-  PauseThisThread(static_cast<uint32_t>(ms * PauseScale()));
+  PauseThisThread(ScaledPause(ms));
 }
 
 unsigned PosixEnv::WinExec(const std::string& command_line) {

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "platform/common/pause_scale.h"
 #include "platform/thread_stop.h"
 
 namespace platform {
@@ -68,7 +69,7 @@ void Win32Env::ExitProcess(int code) {
 
 void Win32Env::Sleep(uint32_t ms) {
   StopPoint();
-  PauseThisThread(ms);
+  PauseThisThread(ScaledPause(ms));
 }
 
 Env* NewPlatformEnv() { return new Win32Env(); }

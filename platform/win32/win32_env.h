@@ -7,6 +7,9 @@
 // declare the same Env everywhere.  Each concern is implemented in its own
 // file (win32_env.cc, programs_win32.cc, process_table_win32.cc,
 // autostart_win32.cc, shell_ui_win32.cc, dialog_win32.cc, ...).
+//
+// BRAMO_PAUSE_SCALE (a decimal factor, default 1) scales every pause, as
+// on Linux, for the end-to-end tests under Wine.
 #ifndef BRAMO_PLATFORM_WIN32_WIN32_ENV_H_
 #define BRAMO_PLATFORM_WIN32_WIN32_ENV_H_
 
