@@ -1,11 +1,12 @@
 // apache\bin\httpd.exe of a Windows install folder under Wine, where no
 // Apache with PHP runs: a small web server in its place.  Started as the
 // controller starts Apache (by its bare name, no arguments), it reads
-// ..\conf\httpd.conf beside its folder, listens on 127.0.0.1 at every
-// port of its Listen lines and answers from DocumentRoot (site_answer.h)
-// until it is ended, as Apache in the foreground does.  Only loopback: a
-// run under Wine never serves to the machine's network.  A port it cannot
-// take ends it at once with status 1, before it serves any, as Apache.
+// ..\conf\httpd.conf beside its folder, listens on every address at each
+// port of its Listen lines, as Apache's "Listen <port>" does, and answers
+// from DocumentRoot (site_answer.h) until it is ended, as Apache in the
+// foreground does: the reverse check reaches it through the public
+// address.  A port it cannot take ends it at once with status 1, before
+// it serves any, as Apache.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -97,7 +98,7 @@ SOCKET Listen(int port) {
   sockaddr_in at = {};
   at.sin_family = AF_INET;
   at.sin_port = htons(static_cast<u_short>(port));
-  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  at.sin_addr.s_addr = htonl(INADDR_ANY);
   if (bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
       listen(s, SOMAXCONN) != 0) {
     closesocket(s);
@@ -136,12 +137,12 @@ int main(int argc, char** argv) {
     SOCKET s = Listen(port);
     if (s == INVALID_SOCKET) {
       std::fprintf(stderr,
-                   "httpd.exe: could not bind to address 127.0.0.1:%d\n", port);
+                   "httpd.exe: could not bind to address 0.0.0.0:%d\n", port);
       return 1;
     }
     listeners.push_back(s);
   }
-  std::printf("httpd.exe: serving %s on 127.0.0.1", root.c_str());
+  std::printf("httpd.exe: serving %s on 0.0.0.0", root.c_str());
   for (int port : conf.ports) std::printf(" :%d", port);
   std::printf("\n");
   std::fflush(stdout);
