@@ -59,21 +59,6 @@ def own_processes(command, net=True):
             command)
 
 
-def enter_own_network():
-    """Runs the rest of the calling script again in a network namespace of
-    its own with only loopback up, where the machine allows it, so that a
-    server it starts on every address is reached from nowhere else; goes
-    on as it is elsewhere (not root, or no unshare)."""
-    if (os.environ.get("BRAMO_OWN_NETWORK") or os.geteuid() != 0 or
-            shutil.which("unshare") is None):
-        return
-    os.environ["BRAMO_OWN_NETWORK"] = "1"
-    sys.stdout.flush()
-    os.execvp("unshare", ["unshare", "--net", "--", "sh", "-c",
-                          'ip link set lo up && exec "$0" "$@"',
-                          sys.executable, *sys.argv])
-
-
 def free_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))

@@ -17,13 +17,10 @@ import time
 sys.dont_write_bytecode = True  # nothing written into the source tree
 SRC, BUILD, WINE_RUN = sys.argv[1], sys.argv[2], sys.argv[3]
 sys.path.insert(0, os.path.join(SRC, "testing"))
-from end_to_end import (check, enter_own_network, finish, free_port,  # noqa: E402
-                        no_proxy, skip)
+from end_to_end import check, finish, free_port, no_proxy, skip  # noqa: E402
 
 if not os.path.exists(os.path.join(BUILD, "tools", "httpd.exe")):
     skip("the Windows stand-ins are not built")
-# The web server stand-in listens on every address, as Apache does.
-enter_own_network()
 no_proxy()
 
 
