@@ -1,6 +1,7 @@
 #include "tools/kill_by_name.h"
 
 #include <filesystem>
+#include <set>
 
 #include "tools/text_case.h"
 
@@ -23,6 +24,27 @@ std::string InstallFolderOf(const std::string& tool_path) {
     if (at == at.root_path()) break;
   }
   return dir.string() + separator;
+}
+
+int EndInstallationProcesses(const std::string& folder,
+                             const std::string& name) {
+  // Ended processes may still be listed for a moment; only a process not
+  // seen before calls for another round.
+  constexpr int kRounds = 50;
+  std::set<ProcessId> ended;
+  for (int round = 0; round < kRounds; ++round) {
+    const std::vector<ProcessId> found =
+        FindInstallationProcesses(folder, name);
+    bool fresh = false;
+    for (ProcessId pid : found) {
+      if (ended.count(pid) == 0 && EndProcesses({pid}) == 1) {
+        ended.insert(pid);
+        fresh = true;
+      }
+    }
+    if (!fresh) break;
+  }
+  return static_cast<int>(ended.size());
 }
 
 }  // namespace tools
