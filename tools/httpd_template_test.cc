@@ -58,11 +58,11 @@ TEST(HttpdTemplate, TheRewrittenLinuxTemplatePassesApachesCheck) {
   folder.Write("php/php.ini", "[PHP]\r\n");
   folder.Write("apache/conf/ssl/.keep", "");
   const std::string ssl = folder.path() + "apache/conf/ssl/";
-  ASSERT_EQ(RunProgram({openssl, "req", "-x509", "-newkey", "rsa:2048",
-                        "-nodes", "-days", "1", "-subj", "/CN=localhost",
-                        "-keyout", ssl + "server.key", "-out",
-                        ssl + "server.crt"}),
-            0);
+  ASSERT_EQ(
+      RunProgram({openssl, "req", "-x509", "-newkey", "rsa:2048", "-nodes",
+                  "-days", "1", "-subj", "/CN=localhost", "-keyout",
+                  ssl + "server.key", "-out", ssl + "server.crt"}),
+      0);
   std::unique_ptr<platform::Env> env(platform::NewPlatformEnv());
   ASSERT_EQ(RewriteHttpdConf(*env, folder.windows_path(), 18080, 18443), 0);
   const std::string rewritten = folder.Read("apache/conf/httpd.conf");
