@@ -231,11 +231,19 @@ def stranger(folder, c, ports):
     user_file = os.path.join(folder, "website/pc2/database/current_user")
     with open(user_file, "rb") as f:
         before = f.read()
-    status, head, page = fetch(home)
-    check(status == 200 and "<form" not in page and "token" not in page,
-          f"a visitor gets the status page without the form ({status})")
-    status, _, _ = fetch(home, "--data-urlencode", "name=intruder",
-                         "--data-urlencode", "token=0")
+    handle, jar = tempfile.mkstemp(prefix="bramo-lab-cookies-")
+    os.close(handle)
+    try:
+        status, head, page = fetch(home, "-c", jar)
+        check(status == 200 and "<form" not in page and "token" not in page,
+              f"a visitor gets the status page without the form ({status})")
+        # With the page's own token, were there one, as a browser posts.
+        token = re.search(r'name="token" value="([0-9a-f]+)"', page)
+        status, _, _ = fetch(home, "-b", jar, "--data-urlencode",
+                             "name=intruder", "--data-urlencode",
+                             f"token={token.group(1) if token else ''}")
+    finally:
+        os.unlink(jar)
     with open(user_file, "rb") as f:
         after = f.read()
     check(status == 403 and after == before,
