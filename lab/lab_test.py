@@ -23,6 +23,7 @@ from end_to_end import SKIP, check, finish, no_proxy, skip  # noqa: E402
 
 LAB = os.path.join(SRC, "lab")
 PC, PUBLIC, OTHER = "192.168.77.2", "203.0.113.1", "192.168.77.3"
+SECOND = "192.168.77.4"  # a second address of the PC, for a moment
 # miniupnpd's description, so that a call skips the 2 s of discovery.
 ROUTER = "http://192.168.77.1:5000/rootDesc.xml"
 REGISTRATIONS = "/run/bramo-lab/registrations.jsonl"
@@ -249,6 +250,20 @@ def stranger(folder, c, ports):
     check(status == 403 and after == before,
           f"a visitor's post is refused ({status}) and current_user kept "
           f"({after!r})")
+    # The PC at its own LAN address is the PC, also from a second address
+    # of its own; the router beside it on the LAN is not.
+    _, page = ns("lan", "curl", "-s", "-m", "5", f"http://{PC}:{http}/pc2/")
+    check('name="token"' in page, "the PC at its LAN address gets the form")
+    ns("lan", "ip", "addr", "add", f"{SECOND}/24", "dev", "lan0")
+    try:
+        _, page = ns("lan", "curl", "-s", "-m", "5", "--interface", SECOND,
+                     f"http://{PC}:{http}/pc2/")
+    finally:
+        ns("lan", "ip", "addr", "del", f"{SECOND}/24", "dev", "lan0")
+    check('name="token"' in page, "and from another address of its own")
+    _, page = ns("rtr", "curl", "-s", "-m", "5", f"http://{PC}:{http}/pc2/")
+    check("</table>" in page and "<form" not in page,
+          "another machine of the LAN does not")
     status, head, body = fetch(f"http://{PUBLIC}:{rhttp}"
                                "/pc2/ReverseDetection.php")
     check(status == 200 and body == USER and
