@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include "tools/text_case.h"
 
@@ -28,21 +29,19 @@ std::string InstallFolderOf(const std::string& tool_path) {
 
 int EndInstallationProcesses(const std::string& folder,
                              const std::string& name) {
-  // Ended processes may still be listed for a moment; only a process not
-  // seen before calls for another round.
-  constexpr int kRounds = 50;
+  // Until none is listed: a process ended a moment ago is listed until it
+  // is gone, and one that its parent started just before the end shows
+  // only then.  An ended process leaves the list within milliseconds, so
+  // the rounds are bounded.
+  constexpr int kRounds = 100;
   std::set<ProcessId> ended;
   for (int round = 0; round < kRounds; ++round) {
     const std::vector<ProcessId> found =
         FindInstallationProcesses(folder, name);
-    bool fresh = false;
-    for (ProcessId pid : found) {
-      if (ended.count(pid) == 0 && EndProcesses({pid}) == 1) {
-        ended.insert(pid);
-        fresh = true;
-      }
-    }
-    if (!fresh) break;
+    if (found.empty()) break;
+    EndProcesses(found);
+    ended.insert(found.begin(), found.end());
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return static_cast<int>(ended.size());
 }
