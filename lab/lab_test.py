@@ -340,8 +340,9 @@ def registered(folder, c, ports):
           "the tray shows the running text with the addresses and ports")
     check(visit(rhttp) == USER,
           "the visitor gets the name at the public address and router port")
-    check((read(folder, "website/pc2/database/rc.txt") or "").strip() == "0",
-          "rc.txt is 0")
+    # The monitor writes rc.txt just after it shows the text.
+    check(wait_for(lambda: (read(folder, "website/pc2/database/rc.txt") or
+                            "").strip() == "0", 5), "rc.txt is 0")
 
     def record():
         try:
