@@ -376,6 +376,15 @@ def check_php_paths(inst, base):
     check(probe.get("extension") is True, "extensions load from php/ext")
     check(probe.get("upload") == paths[2], "uploads land in php/tmp")
     os.remove(inst.path("website/probe.php"))
+    # A page's error goes to the log, not to the visitor.
+    with open(inst.path("website/broken.php"), "w") as f:
+        f.write("<?php no_such_function_here();\n")
+    status, text = Browser().get(f"{base}/broken.php")
+    with open(log) as f:
+        logged = "no_such_function_here" in f.read()
+    check(status == 500 and "no_such_function_here" not in text and logged,
+          f"a PHP error is logged, not shown ({status} {text[:60]!r})")
+    os.remove(inst.path("website/broken.php"))
 
 
 def check_pages(inst, base, name):
