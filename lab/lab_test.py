@@ -23,6 +23,7 @@ from end_to_end import SKIP, check, finish, no_proxy, skip  # noqa: E402
 
 LAB = os.path.join(SRC, "lab")
 PC, PUBLIC, OTHER = "192.168.77.2", "203.0.113.1", "192.168.77.3"
+SECOND = "192.168.77.4"  # a second address of the PC, for a moment
 # miniupnpd's description, so that a call skips the 2 s of discovery.
 ROUTER = "http://192.168.77.1:5000/rootDesc.xml"
 REGISTRATIONS = "/run/bramo-lab/registrations.jsonl"
@@ -169,23 +170,130 @@ class Controller:
 
 
 def register(port, name):
-    """Registers `name` through the home page, as a visitor's browser does
-    (the form carries the session's token)."""
+    """Registers `name` through the home page from the PC itself, as its
+    owner's browser does (the form carries the session's token), at the web
+    server's HTTP port on loopback; whether the page says it took it."""
     handle, jar = tempfile.mkstemp(prefix="bramo-lab-cookies-")
     os.close(handle)
-    base = f"http://{PUBLIC}:{port}/pc2/"
+    base = f"http://127.0.0.1:{port}/pc2/"
     try:
-        _, page = ns("wan", "curl", "-s", "-m", "5", "-c", jar, base)
+        _, page = ns("lan", "curl", "-s", "-m", "5", "-c", jar, base)
         token = re.search(r'name="token" value="([0-9a-f]+)"', page)
         if not token:
             return False
-        code, _ = ns("wan", "curl", "-s", "-m", "5", "-b", jar, "-c", jar,
-                     "--data-urlencode", f"name={name}", "--data-urlencode",
-                     f"token={token.group(1)}", base)
-        return code == 0
+        page = subprocess.run(
+            ["ip", "netns", "exec", "lan", "curl", "-s", "-m", "5", "-b", jar,
+             "-c", jar, "--data-urlencode", f"name={name}",
+             "--data-urlencode", f"token={token.group(1)}", base],
+            capture_output=True, timeout=30).stdout.decode("gbk", "replace")
+        return "注册成功" in page
     finally:
         if os.path.exists(jar):
             os.unlink(jar)
+
+
+def fetch(url, *options):
+    """The visitor in wan: (status, headers, body) of one answer, status 0
+    when none came."""
+    code, out = ns("wan", "curl", "-s", "-k", "-i", "-m", "8", *options, url)
+    head, _, body = out.replace("\r\n", "\n").partition("\n\n")
+    status = re.match(r"HTTP/[\d.]+ (\d+)", head)
+    return (int(status.group(1)) if code == 0 and status else 0,
+            head.lower(), body)
+
+
+# Holds `count` connections to the published port open, sending nothing,
+# then times one visitor's request; lets go of them all after at most
+# `hold` seconds, answered or not.
+HOLD = r"""
+import socket, sys, time, urllib.request
+host, port, count, hold = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), \
+    float(sys.argv[4])
+held = [socket.create_connection((host, port), timeout=5)
+        for _ in range(count)]
+time.sleep(0.5)
+started = time.time()
+try:
+    with urllib.request.urlopen(f"http://{host}:{port}/pc2/ReverseDetection.php",
+                                timeout=hold) as r:
+        answer = r.read().decode("latin-1")
+except OSError as e:
+    answer = f"no answer ({e})"
+print(f"{time.time() - started:.2f} {answer}")
+for s in held:
+    s.close()
+"""
+
+
+def stranger(folder, c, ports):
+    """What a visitor on the Internet can do to the published server."""
+    http, https, rhttp, rhttps = ports
+    home = f"http://{PUBLIC}:{rhttp}/pc2/"
+    user_file = os.path.join(folder, "website/pc2/database/current_user")
+    with open(user_file, "rb") as f:
+        before = f.read()
+    handle, jar = tempfile.mkstemp(prefix="bramo-lab-cookies-")
+    os.close(handle)
+    try:
+        status, head, page = fetch(home, "-c", jar)
+        check(status == 200 and "<form" not in page and "token" not in page,
+              f"a visitor gets the status page without the form ({status})")
+        # With the page's own token, were there one, as a browser posts.
+        token = re.search(r'name="token" value="([0-9a-f]+)"', page)
+        status, _, _ = fetch(home, "-b", jar, "--data-urlencode",
+                             "name=intruder", "--data-urlencode",
+                             f"token={token.group(1) if token else ''}")
+    finally:
+        os.unlink(jar)
+    with open(user_file, "rb") as f:
+        after = f.read()
+    check(status == 403 and after == before,
+          f"a visitor's post is refused ({status}) and current_user kept "
+          f"({after!r})")
+    # The PC at its own LAN address is the PC, also from a second address
+    # of its own; the router beside it on the LAN is not.
+    _, page = ns("lan", "curl", "-s", "-m", "5", f"http://{PC}:{http}/pc2/")
+    check('name="token"' in page, "the PC at its LAN address gets the form")
+    ns("lan", "ip", "addr", "add", f"{SECOND}/24", "dev", "lan0")
+    try:
+        _, page = ns("lan", "curl", "-s", "-m", "5", "--interface", SECOND,
+                     f"http://{PC}:{http}/pc2/")
+    finally:
+        ns("lan", "ip", "addr", "del", f"{SECOND}/24", "dev", "lan0")
+    check('name="token"' in page, "and from another address of its own")
+    _, page = ns("rtr", "curl", "-s", "-m", "5", f"http://{PC}:{http}/pc2/")
+    check("</table>" in page and "<form" not in page,
+          "another machine of the LAN does not")
+    status, head, body = fetch(f"http://{PUBLIC}:{rhttp}"
+                               "/pc2/ReverseDetection.php")
+    check(status == 200 and body == USER and
+          "content-type: text/plain; charset=gbk" in head and
+          "x-content-type-options: nosniff" in head,
+          f"ReverseDetection.php is plain GBK text, not sniffed: {head!r}")
+    status, _, body = fetch(f"https://{PUBLIC}:{rhttps}"
+                            "/pc2/ReverseDetection.php")
+    check(status == 200 and body == USER,
+          f"the HTTPS router port answers over TLS ({status} {body!r})")
+    status, _, _ = fetch(f"http://{PUBLIC}:{rhttp}"
+                         "/pc2/database/current_user")
+    check(status == 403, f"the data files are refused ({status})")
+    status, _, _ = fetch(f"http://{PUBLIC}:{rhttp}/", "-X", "TRACE")
+    check(status in (403, 405, 501), f"TRACE is refused ({status})")
+    answers = [fetch(f"http://{PUBLIC}:{rhttp}{path}") for path in
+               ("/pc2/", "/pc2/ReverseDetection.php", "/nothing-here",
+                "/pc2/database/")]
+    answers.append(fetch(f"https://{PUBLIC}:{rhttps}/nothing-here"))
+    told = [m.group(0) for _, head, body in answers for m in
+            re.finditer(r"(apache|php)/\d[\w.]*|x-powered-by[^\n]*",
+                        head + body.lower())]
+    check(all(status for status, _, _ in answers) and not told,
+          f"no answer names the server's or PHP's version {told}")
+    _, out = ns("wan", "python3", "-c", HOLD, PUBLIC, str(rhttp), "300", "15",
+                timeout=60)
+    took, _, answer = out.strip().partition(" ")
+    check(answer == USER and float(took or 99) < 5,
+          f"with 300 idle connections held, a visitor is answered within "
+          f"5 s: {out.strip()!r}")
 
 
 def apache(folder):
@@ -227,13 +335,14 @@ def start_up(folder, c):
 
 def registered(folder, c, ports):
     http, https, rhttp, rhttps = ports
-    check(register(rhttp, USER), "the visitor registers a name on the home page")
+    check(register(http, USER), "the PC registers a name on its home page")
     check(c.expect(running_text(*ports)) is not None,
           "the tray shows the running text with the addresses and ports")
     check(visit(rhttp) == USER,
           "the visitor gets the name at the public address and router port")
-    check((read(folder, "website/pc2/database/rc.txt") or "").strip() == "0",
-          "rc.txt is 0")
+    # The monitor writes rc.txt just after it shows the text.
+    check(wait_for(lambda: (read(folder, "website/pc2/database/rc.txt") or
+                            "").strip() == "0", 5), "rc.txt is 0")
 
     def record():
         try:
@@ -351,6 +460,8 @@ def manual_ports(folder, c, ports):
     check(m.get(10090) == (PC, 10090) and m.get(10443) == (PC, 10443),
           f"the router maps the manual ports: {m}")
     check(visit(10090) == USER, "the visitor reaches it on the manual port")
+    check(fetch(f"https://{PUBLIC}:10443/pc2/ReverseDetection.php")[::2] ==
+          (200, USER), "and over TLS on the manual HTTPS port")
     return new
 
 
@@ -387,6 +498,7 @@ def main():
         c = Controller(folder)
         ports = start_up(folder, c)
         registered(folder, c, ports)
+        stranger(folder, c, ports)
         # BRAMO_LAB_SHORT=1 (by hand) leaves out the two repairs.
         if not os.environ.get("BRAMO_LAB_SHORT"):
             ports = mapping_lost(folder, c, ports)

@@ -80,6 +80,7 @@ void Serve(SOCKET s, const std::string& root) {
       "HTTP/1.1 " + std::to_string(answer.status) + " " +
       tools::ReasonPhrase(answer.status) +
       "\r\nContent-Type: " + answer.content_type +
+      "\r\nX-Content-Type-Options: nosniff" +
       "\r\nContent-Length: " + std::to_string(answer.body.size()) +
       "\r\nConnection: close\r\n\r\n";
   if (method != "HEAD") reply += answer.body;

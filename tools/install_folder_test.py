@@ -23,6 +23,7 @@ import urllib.parse
 import urllib.request
 import http.cookiejar
 import http.server
+import ipaddress
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
@@ -77,6 +78,44 @@ def check_layout(folder):
     real, others = interface_macs()
     check(mac == real[0] if real else mac in others,
           f"sablo.ini: the MAC address of the first real interface {mac}")
+    check_certificate(folder)
+
+
+def certificate_names(path):
+    out = subprocess.run(["openssl", "x509", "-in", path, "-noout", "-ext",
+                          "subjectAltName"], capture_output=True, text=True)
+    return {canonical(n) for n in
+            re.findall(r"(?:DNS:|IP Address:)([^,\s]+)", out.stdout)}
+
+
+def canonical(name):
+    """An address in one form (openssl writes IPv6 in full), else the name."""
+    try:
+        return str(ipaddress.ip_address(name))
+    except ValueError:
+        return name
+
+
+def check_certificate(folder):
+    """The HTTPS port's pair: made for this machine, the key its owner's
+    alone, and kept when make-install runs again (the owner's own pair)."""
+    crt = os.path.join(folder, "apache/conf/ssl/server.crt")
+    key = os.path.join(folder, "apache/conf/ssl/server.key")
+    info = os.stat(key)
+    check(info.st_uid == 0 and info.st_mode & 0o777 == 0o600,
+          f"the key is root's alone ({info.st_mode & 0o777:o})")
+    addresses = subprocess.run(["hostname", "-I"], capture_output=True,
+                               text=True).stdout.split()
+    want = {canonical(n) for n in
+            ("localhost", "127.0.0.1", socket.gethostname(), *addresses)}
+    names = certificate_names(crt)
+    check(want <= names, f"the certificate names this machine: {names}")
+    with open(crt, "rb") as f:
+        before = f.read()
+    subprocess.run([os.path.join(SRC, "scripts", "make-install"), BUILD,
+                    folder], check=True, stdout=subprocess.DEVNULL)
+    with open(crt, "rb") as f:
+        check(f.read() == before, "make-install again keeps the pair")
 
 
 def interface_macs():
@@ -337,6 +376,15 @@ def check_php_paths(inst, base):
     check(probe.get("extension") is True, "extensions load from php/ext")
     check(probe.get("upload") == paths[2], "uploads land in php/tmp")
     os.remove(inst.path("website/probe.php"))
+    # A page's error goes to the log, not to the visitor.
+    with open(inst.path("website/broken.php"), "w") as f:
+        f.write("<?php no_such_function_here();\n")
+    status, text = Browser().get(f"{base}/broken.php")
+    with open(log) as f:
+        logged = "no_such_function_here" in f.read()
+    check(status == 500 and "no_such_function_here" not in text and logged,
+          f"a PHP error is logged, not shown ({status} {text[:60]!r})")
+    os.remove(inst.path("website/broken.php"))
 
 
 def check_pages(inst, base, name):

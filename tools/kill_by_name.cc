@@ -1,6 +1,8 @@
 #include "tools/kill_by_name.h"
 
 #include <filesystem>
+#include <set>
+#include <thread>
 
 #include "tools/text_case.h"
 
@@ -23,6 +25,25 @@ std::string InstallFolderOf(const std::string& tool_path) {
     if (at == at.root_path()) break;
   }
   return dir.string() + separator;
+}
+
+int EndInstallationProcesses(const std::string& folder,
+                             const std::string& name) {
+  // Until none is listed: a process ended a moment ago is listed until it
+  // is gone, and one that its parent started just before the end shows
+  // only then.  An ended process leaves the list within milliseconds, so
+  // the rounds are bounded.
+  constexpr int kRounds = 100;
+  std::set<ProcessId> ended;
+  for (int round = 0; round < kRounds; ++round) {
+    const std::vector<ProcessId> found =
+        FindInstallationProcesses(folder, name);
+    if (found.empty()) break;
+    EndProcesses(found);
+    ended.insert(found.begin(), found.end());
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return static_cast<int>(ended.size());
 }
 
 }  // namespace tools

@@ -43,6 +43,13 @@ void RecordRun(int argc, char** argv);
 // Returns how many were ended.
 int EndProcesses(const std::vector<ProcessId>& pids);
 
+// Ends the installation's processes of the name, and looks again until
+// none is left (at most half a second): a process may start another of
+// its name just before it is ended, as a web server's parent starts its
+// children.  Returns how many distinct processes were ended.
+int EndInstallationProcesses(const std::string& folder,
+                             const std::string& name);
+
 }  // namespace tools
 
 #endif  // BRAMO_TOOLS_KILL_BY_NAME_H_

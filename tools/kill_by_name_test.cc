@@ -72,6 +72,17 @@ TEST(KillByNameTest, OnlyThisInstallationsProcessesAreEnded) {
   EXPECT_TRUE(WIFSIGNALED(status));
   EXPECT_EQ(WTERMSIG(status), SIGKILL);
 
+  // pskill's way: all of the installation's, looked for again until none
+  // is left.
+  install.Write("bin/.keep", "");
+  pid_t first = StartCopyOfSleep(install.path() + "update.exe");
+  pid_t second = StartCopyOfSleep(install.path() + "bin/update.exe");
+  EXPECT_EQ(EndInstallationProcesses(install.path(), "update"), 2);
+  for (pid_t pid : {first, second}) {
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status));
+  }
+
   // The stranger of the same name still runs; the test ends it itself.
   EXPECT_EQ(waitpid(outside, &status, WNOHANG), 0);
   kill(outside, SIGKILL);

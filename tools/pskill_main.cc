@@ -11,8 +11,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string folder = tools::InstallFolderOf(tools::OwnProgramPath());
-  int ended =
-      tools::EndProcesses(tools::FindInstallationProcesses(folder, argv[1]));
+  int ended = tools::EndInstallationProcesses(folder, argv[1]);
   if (ended == 0) {
     std::printf("Process does not exist.\n");
     return 1;

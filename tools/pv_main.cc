@@ -30,8 +30,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string folder = tools::InstallFolderOf(tools::OwnProgramPath());
-  int ended =
-      tools::EndProcesses(tools::FindInstallationProcesses(folder, name));
+  int ended = tools::EndInstallationProcesses(folder, name);
   if (!quiet) std::printf("%d process(es) ended.\n", ended);
   return ended > 0 ? 0 : 1;
 }

@@ -12,6 +12,7 @@ namespace tools {
 namespace {
 
 constexpr char kPageType[] = "text/html; charset=GBK";
+constexpr char kNameType[] = "text/plain; charset=GBK";
 
 std::optional<std::string> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -111,7 +112,8 @@ SiteAnswer AnswerRequest(const std::string& root, const std::string& target,
                                                           : "index.html";
   }
   if (path == "/pc2/ReverseDetection.php") {
-    return Text(200, RegisteredName(root));
+    // Plain text, as the page sends it: the name is not markup.
+    return {200, kNameType, RegisteredName(root)};
   }
   if (path == "/whatismyip.php") return Text(200, peer);
   std::optional<std::string> file = ReadFile(root + path.substr(1));

@@ -59,17 +59,23 @@ def start_httpd(folder):
         cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-def get(port, path, tries=1):
+def answer(port, path, tries=1):
+    """(status, headers, body) of a GET; (None, None, b"") when none came."""
     for attempt in range(tries):
         try:
             c = http.client.HTTPConnection("127.0.0.1", port, timeout=5)
             c.request("GET", path)
             r = c.getresponse()
-            return r.status, r.read()
+            return r.status, r.headers, r.read()
         except OSError:
             if attempt + 1 == tries:
-                return None, b""
+                return None, None, b""
             time.sleep(0.5)
+
+
+def get(port, path, tries=1):
+    status, _, body = answer(port, path, tries)
+    return status, body
 
 
 def ended(proc, seconds=30):
@@ -91,9 +97,14 @@ try:
     inside = start_httpd(folder)
     outside = start_httpd(stranger)
     procs += [inside, outside]
-    status, body = get(port, "/pc2/ReverseDetection.php", tries=120)
+    status, headers, body = answer(port, "/pc2/ReverseDetection.php",
+                                   tries=120)
     check(status == 200 and body == "张三".encode("gbk"),
           f"ReverseDetection.php answers the registered name ({status} {body!r})")
+    kind = (headers or {}).get("Content-Type"), (headers or {}).get(
+        "X-Content-Type-Options")
+    check(kind == ("text/plain; charset=GBK", "nosniff"),
+          f"as plain GBK text, not sniffed {kind}")
     check(get(port, "/whatismyip.php") == (200, b"127.0.0.1"),
           "whatismyip.php answers the caller's address")
     check(get(port, "/../sablo.ini")[0] == 403,

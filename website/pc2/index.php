@@ -6,16 +6,26 @@
 // default_charset), so that the name a browser posts arrives as the GBK
 // bytes the controller and the registrar read from current_user.
 require __DIR__ . '/user_name.php';
+require __DIR__ . '/this_pc.php';
 
-session_start();
-if (empty($_SESSION['form_token'])) {
-    $_SESSION['form_token'] = bin2hex(random_bytes(16));
+// Only the PC itself registers: a visitor from anywhere else sees the
+// state, without the form, and a post of theirs changes nothing.
+$owner = request_from_this_pc();
+$posted = $_SERVER['REQUEST_METHOD'] === 'POST';
+if ($owner) {
+    session_start();
+    if (empty($_SESSION['form_token'])) {
+        $_SESSION['form_token'] = bin2hex(random_bytes(16));
+    }
 }
 
 $database = __DIR__ . '/database';
 $message = '';
 $accepted = false;
-if ($_SERVER['REQUEST_METHOD'] === 'POST') {
+if ($posted && !$owner) {
+    http_response_code(403);
+    $message = '只能在本机上注册用户名。';
+} elseif ($posted) {
     $name = isset($_POST['name']) ? (string)$_POST['name'] : '';
     $token = isset($_POST['token']) ? (string)$_POST['token'] : '';
     if (!hash_equals($_SESSION['form_token'], $token)) {
@@ -88,11 +98,13 @@ $user = current_user_name($database . '/current_user');
 <?php if ($message !== '') { ?>
 <p id="message" class="<?= $accepted ? 'ok' : 'refused' ?>"><?= h($message) ?></p>
 <?php } ?>
+<?php if ($owner) { ?>
 <form method="post" action="">
 <label>用户名 <input name="name" maxlength="<?= USER_NAME_MAX_BYTES ?>"></label>
 <input type="hidden" name="token" value="<?= h($_SESSION['form_token']) ?>">
 <button type="submit">注册</button>
 </form>
 <p>用户名最长 <?= USER_NAME_MAX_BYTES ?> 字节（一个汉字占两个字节），不能含空格或控制字符。</p>
+<?php } ?>
 </body>
 </html>
