@@ -137,8 +137,8 @@ int main(int argc, char** argv) {
   for (int port : conf.ports) {
     SOCKET s = Listen(port);
     if (s == INVALID_SOCKET) {
-      std::fprintf(stderr,
-                   "httpd.exe: could not bind to address 0.0.0.0:%d\n", port);
+      std::fprintf(stderr, "httpd.exe: could not bind to address 0.0.0.0:%d\n",
+                   port);
       return 1;
     }
     listeners.push_back(s);

@@ -82,8 +82,8 @@ TEST(TrayStressTest, CommandsAddressChangesAndMonitorPassesAtOnce) {
   unsigned commands = 0, starts = 0, portChanges = 0;
   auto going = [&] {
     auto ran = std::chrono::steady_clock::now() - start;
-    bool enough = commands > 100 && starts > 2 && portChanges > 10 &&
-                  env.checks() > 100;
+    bool enough =
+        commands > 100 && starts > 2 && portChanges > 10 && env.checks() > 100;
     return ran < std::chrono::seconds(5) ||
            (!enough && ran < std::chrono::seconds(60));
   };
