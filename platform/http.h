@@ -55,6 +55,9 @@ struct HttpOptions {
   // a minute each), as the system itself always does.  Tests set them
   // short.
   uint32_t timeout_ms = 0;
+  // When set, HttpGet stores here the HTTP status of the answer (200, 404,
+  // ...), or 0 when no status line came (no answer, or not HTTP).
+  int* status = nullptr;
 };
 
 class Http {
@@ -66,7 +69,9 @@ class Http {
   // GET `url` with user agent `agent`: redirects followed, compressed and
   // chunked bodies decoded, the proxy the system is set up with, nothing
   // cached.  *body gets at most `max_bytes` bytes of the body, whatever the
-  // HTTP status; reading stops there.  On any failure *body is empty.
+  // HTTP status (an error page is a body too: callers that must not take
+  // one ask for the status through `options.status`); reading stops
+  // there.  On any failure *body is empty.
   virtual HttpResult HttpGet(const std::string& url, const std::string& agent,
                              size_t max_bytes, std::string* body,
                              const HttpOptions& options) = 0;

@@ -1,5 +1,6 @@
 // What the updater asks of the shell: wide message boxes, opening an
-// address, the first drive, the environment, private folders.
+// address, the first drive, the environment, private folders, the
+// installer's proof of origin.
 // One concern of the platform seam; Env (platform/env.h) joins them all.
 #ifndef BRAMO_PLATFORM_UPDATER_SHELL_H_
 #define BRAMO_PLATFORM_UPDATER_SHELL_H_
@@ -38,6 +39,19 @@ class UpdaterShell {
   // such as /tmp counts as such).  On Windows a folder that is not a link
   // (reparse point); its permissions are the system's.
   virtual bool IsPrivateFolder(const std::string& path) = 0;
+
+  // Whether the installer stored at `path`, downloaded from `address`, is
+  // the vendor's, before anything runs it as an administrator.  Windows:
+  // its Authenticode signature is valid and trusted (WinVerifyTrust) and
+  // its signer's name is the vendor's, a constant of the build
+  // (BRAMO_VENDOR_SIGNER); `address` and `key_path` are not used.  Linux:
+  // `address` + ".sig", fetched with a 2xx status, is an Ed25519
+  // signature (64 bytes) of the file's bytes under the public key of the
+  // PEM file `key_path`; a missing or unreadable key, or one that is not
+  // Ed25519, refuses every installer.  False on any doubt.
+  virtual bool IsVendorInstaller(const std::string& path,
+                                 const std::string& address,
+                                 const std::string& key_path) = 0;
 
   // An environment variable; nullopt when it is not set.
   virtual std::optional<std::string> EnvironmentVariable(

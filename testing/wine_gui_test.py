@@ -8,15 +8,22 @@
 # Through the tray menu it opens the port settings (values of sablo.ini,
 # equal ports refused, Cancel writes nothing) and the About dialog, and
 # exits; then update.exe asks its first question for a newer version
-# published by a loopback stand-in service, and is answered Cancel.
+# published by a loopback stand-in service, and is answered Cancel; then,
+# answered OK, it downloads installers (the setup stand-in, signed here
+# with osslsigncode): it runs the one signed with a certificate of the
+# vendor's name from a test root this prefix trusts, and refuses, deletes
+# and never runs one unsigned, one signed with another name and one of the
+# vendor's name from a root nobody trusts.
 #   wine_gui_test.py <loader> <win32|win64> <Sablo.exe> <window_texts.exe>
 #                    <menu_probe.dll> <update.exe> <update service folder>
-#                    <work folder>
+#                    <work folder> <setup stand-in> <vendor signer name>
 # The work folder keeps the Wine prefix (made by the first run) and the
 # screenshots (tooltip.png, menu.png, port_dialog.png, equal_ports.png,
 # about.png, update_question.png).
+import hashlib
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import time
@@ -29,6 +36,7 @@ from wine_desktop import (SIZE, Desktop, choose, colours, control,  # noqa: E402
                           top_windows)
 
 LOADER, ARCH, SABLO, TEXTS, PROBE, UPDATE, SERVICE, WORK = sys.argv[1:9]
+SETUP, SIGNER = sys.argv[9:11]
 TIP_STOPPED = "Bramo未运行!"
 MENU_STOPPED = ["32778 打开主页", "-", "32779 个人云配置", "32780 登录系统启动",
                 "32781 自动运行", "-", "32782 启动个人云服务", "32783 关于", "-",
@@ -42,7 +50,12 @@ ABOUT_LINKS = {1000: "www.bramo.example", 1001: "support@bramo.example",
                1002: "www.bramo.example/download.html"}
 # Exit ends the tools and removes the two router mappings, a second each.
 EXIT_BOUND_S = 20
-require("Xvfb", "xdotool", "import", "localedef", "php", LOADER)
+require("Xvfb", "xdotool", "import", "localedef", "php", "openssl",
+        "osslsigncode", LOADER)
+UPDATE_TITLE = "Bramo更新"
+ASK_DOWNLOAD = "有新版本程序，是否下载并安装最新版本"
+ASK_INSTALL = "是否安装最新版本"
+DOWNLOAD_FAILED = "下载新版本失败，请登录官网下载！"
 if ARCH == "win64":
     print("the 64-bit build stands in for the 32-bit one (this machine runs "
           "no 32-bit programs, or BRAMO_WINE_WIDTH=64 says so)")
@@ -155,59 +168,238 @@ def check_about(desktop):
         ls, caption=caption) is None, 10) is not None, "OK closes About")
 
 
-def check_update_question(desktop):
+class UpdateService:
+    """The stand-in update service (PHP's built-in server on a loopback
+    port, ended by its process id) and a folder holding update.exe with an
+    older installed version than the service publishes."""
+
+    def __init__(self, desktop):
+        self.desktop = desktop
+        self.root = os.path.join(WORK, "service")
+        shutil.rmtree(self.root, ignore_errors=True)
+        shutil.copytree(SERVICE, self.root)
+        os.makedirs(os.path.join(self.root, "update", "windows"))
+        self.folder = os.path.join(WORK, "updater")
+        shutil.rmtree(self.folder, ignore_errors=True)
+        os.makedirs(self.folder)
+        shutil.copy(UPDATE, os.path.join(self.folder, "update.exe"))
+        with open(os.path.join(self.folder, "version"), "wb") as f:
+            f.write(b"1.0.4\r\n")
+        # The first drive's sablo_update: drive C of the prefix.
+        self.download = os.path.join(desktop.prefix, "drive_c", "sablo_update")
+        self.php = start_php(self.root)
+
+    def url(self, path):
+        return f"http://127.0.0.1:{self.php.port}{path}"
+
+    def publish(self, path):
+        """Version 1.0.5, with the installer at `path` of the service."""
+        with open(os.path.join(self.root, "update", "windows", "index.html"),
+                  "wb") as f:
+            f.write(f"1.0.5#{self.url(path)}\r\n".encode())
+
+    def start(self, **env):
+        shutil.rmtree(self.download, ignore_errors=True)
+        return subprocess.Popen(
+            [LOADER, os.path.join(self.folder, "update.exe")], cwd=self.folder,
+            env=dict(self.desktop.env,
+                     BRAMO_UPDATE_HOST=f"127.0.0.1:{self.php.port}", **env),
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+
+    def stop(self):
+        stop(self.php)
+
+
+def update_box(desktop, what, text, timeout_s=30):
+    """update.exe's box showing `text`; None when it does not come."""
+    def shown(lines):
+        box = dialog(lines, caption=UPDATE_TITLE)
+        return box is not None and any(c["text"] == text
+                                       for c in box["children"])
+    lines = desktop.wait_for(what, shown, timeout_s)
+    return lines and dialog(lines, caption=UPDATE_TITLE)
+
+
+def answer(desktop, box, cid):
+    button = control(box, cid)
+    check(button is not None, f"the box offers button {cid}")
+    if button is not None:
+        desktop.click(button["rect"])
+
+
+def ended(update, timeout_s=20):
+    try:
+        out, _ = update.communicate(timeout=timeout_s)
+    except subprocess.TimeoutExpired:
+        out = b""
+    return update.returncode, out
+
+
+def end(update):
+    if update is not None and update.poll() is None:
+        update.kill()
+        update.wait()
+
+
+def check_update_question(desktop, service):
     """update.exe with an older installed version than the stand-in
     service publishes: its first question, answered Cancel."""
-    root = os.path.join(WORK, "service")
-    shutil.rmtree(root, ignore_errors=True)
-    shutil.copytree(SERVICE, root)
-    os.makedirs(os.path.join(root, "update", "windows"))
-    folder = os.path.join(WORK, "updater")
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
-    shutil.copy(UPDATE, os.path.join(folder, "update.exe"))
-    with open(os.path.join(folder, "version"), "wb") as f:
-        f.write(b"1.0.4\r\n")
-    # The first drive's sablo_update: drive C of the prefix.
-    download = os.path.join(desktop.prefix, "drive_c", "sablo_update")
-    shutil.rmtree(download, ignore_errors=True)
-    php = start_php(root)
-    update = None
+    service.publish("/files/setup.exe")
+    update = service.start()
     try:
-        with open(os.path.join(root, "update", "windows", "index.html"),
-                  "wb") as f:
-            f.write(f"1.0.5#http://127.0.0.1:{php.port}/files/setup.exe\r\n"
-                    .encode())
-        update = subprocess.Popen(
-            [LOADER, os.path.join(folder, "update.exe")], cwd=folder,
-            env=dict(desktop.env, BRAMO_UPDATE_HOST=f"127.0.0.1:{php.port}"),
-            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        lines = desktop.wait_for("the update question", lambda ls: dialog(
-            ls, caption="Bramo更新"), 30)
-        box = dialog(lines, caption="Bramo更新")
-        texts = box and [c["text"] for c in box["children"]]
-        check(box is not None and "有新版本程序，是否下载并安装最新版本" in texts,
-              f"update.exe asks Bramo更新: 有新版本程序，是否下载并安装最新版本 "
-              f"({texts})")
-        if box is None:
+        box = update_box(desktop, "the update question", ASK_DOWNLOAD)
+        check(box is not None, f"update.exe asks {UPDATE_TITLE}: "
+              f"{ASK_DOWNLOAD} ({box and box['children']})")
+        if not box:
             return
         desktop.screenshot("update_question.png")
-        cancel = control(box, 2)
-        check(cancel is not None, "the question offers Cancel")
-        if cancel is not None:
-            desktop.click(cancel["rect"])
-        try:
-            out, _ = update.communicate(timeout=20)
-        except subprocess.TimeoutExpired:
-            out = b""
-        check(update.returncode == 0, f"Cancel ends update.exe with status 0 "
-              f"({update.returncode}, {out!r})")
-        check(not os.path.exists(download), "no download folder was made")
+        answer(desktop, box, 2)
+        code, out = ended(update)
+        check(code == 0, f"Cancel ends update.exe with status 0 "
+              f"({code}, {out!r})")
+        check(not os.path.exists(service.download),
+              "no download folder was made")
     finally:
-        if update is not None and update.poll() is None:
-            update.kill()
-            update.wait()
-        stop(php)
+        end(update)
+
+
+def openssl(*args):
+    subprocess.run(["openssl", *args], cwd=WORK, check=True,
+                   capture_output=True)
+
+
+class Signers:
+    """Code-signing certificates made for this run: a test root
+    (root.pem) that the prefix is made to trust, the vendor's certificate
+    and another name's from it, and one of the vendor's name from a root
+    nobody trusts.  Each signer is (certificate chain, key)."""
+
+    def __init__(self):
+        self.root = self._root("root", "Bramo Test Root")
+        stray_root = self._root("stray-root", "Bramo Stray Root")
+        self.vendor = self._leaf("vendor", SIGNER, self.root)
+        self.other = self._leaf("other", "Someone Else", self.root)
+        self.stray = self._leaf("stray", SIGNER, stray_root)
+
+    @staticmethod
+    def _root(name, cn):
+        openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                "-keyout", f"{name}.key", "-out", f"{name}.pem",
+                "-subj", f"/CN={cn}",
+                "-addext", "basicConstraints=critical,CA:TRUE",
+                "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+        return name
+
+    @staticmethod
+    def _leaf(name, cn, root):
+        with open(os.path.join(WORK, f"{name}.ext"), "w") as f:
+            f.write("basicConstraints=CA:FALSE\n"
+                    "keyUsage=critical,digitalSignature\n"
+                    "extendedKeyUsage=codeSigning\n")
+        openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout",
+                f"{name}.key", "-out", f"{name}.csr", "-subj", f"/CN={cn}")
+        openssl("x509", "-req", "-in", f"{name}.csr", "-CA", f"{root}.pem",
+                "-CAkey", f"{root}.key", "-set_serial", str(time.time_ns()),
+                "-days", "2", "-extfile", f"{name}.ext", "-out",
+                f"{name}.pem")
+        chain = os.path.join(WORK, f"{name}-chain.pem")
+        with open(chain, "wb") as out:
+            for part in (name, root):
+                with open(os.path.join(WORK, f"{part}.pem"), "rb") as f:
+                    out.write(f.read())
+        return chain, os.path.join(WORK, f"{name}.key")
+
+    def trust_root(self, desktop):
+        """The root into the prefix's machine store of trusted roots, as a
+        registry store holds a certificate: under its SHA-1 thumbprint, a
+        Blob of (property 32 = the encoded certificate, 1, length)."""
+        der = subprocess.run(
+            ["openssl", "x509", "-in", os.path.join(WORK, "root.pem"),
+             "-outform", "der"], check=True, capture_output=True).stdout
+        blob = struct.pack("<III", 32, 1, len(der)) + der
+        key = ("HKLM\\Software\\Microsoft\\SystemCertificates\\Root\\"
+               "Certificates\\" + hashlib.sha1(der).hexdigest().upper())
+        desktop.wine("reg", "add", key, "/v", "Blob", "/t", "REG_BINARY",
+                     "/d", blob.hex(), "/f")
+
+
+def check_update_installers(desktop, service):
+    """update.exe answered OK twice: it downloads the installer and runs it
+    only when it is signed as the vendor's; any other is deleted, the
+    failure box shows and the download page opens."""
+    signers = Signers()
+    signers.trust_root(desktop)
+    record = os.path.join(WORK, "setup-record.txt")
+    opened = os.path.join(WORK, "browser-record.txt")
+    # Wine's browser: a recorder of the test's own.
+    browser = os.path.join(WORK, "browser")
+    with open(browser, "w") as f:
+        f.write(f"#!{sys.executable}\nimport sys\n"
+                f"open({opened!r}, 'a').write(sys.argv[-1] + '\\n')\n")
+    os.chmod(browser, 0o755)
+    desktop.wine("reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v",
+                 "Browsers", "/d", browser, "/f")
+    cases = (("vendor", signers.vendor, True),
+             ("unsigned", None, False),
+             ("other-name", signers.other, False),
+             ("untrusted-root", signers.stray, False))
+    for name, signer, runs in cases:
+        folder = os.path.join(service.root, "files", name)
+        os.makedirs(folder)
+        target = os.path.join(folder, "setup.exe")
+        if signer is None:
+            shutil.copy(SETUP, target)
+        else:
+            chain, key = signer
+            subprocess.run(["osslsigncode", "sign", "-certs", chain, "-key",
+                            key, "-h", "sha256", "-n", "Bramo", "-in", SETUP,
+                            "-out", target], check=True, capture_output=True)
+        service.publish(f"/files/{name}/setup.exe")
+        for path in (record, opened):
+            if os.path.exists(path):
+                os.remove(path)
+        update = service.start(
+            BRAMO_SETUP_RECORD="Z:" + record.replace("/", "\\"))
+        try:
+            box = update_box(desktop, f"{name}: the first question",
+                             ASK_DOWNLOAD)
+            check(box is not None, f"{name}: the first question")
+            if not box:
+                continue
+            answer(desktop, box, 1)
+            second = ASK_INSTALL if runs else DOWNLOAD_FAILED
+            box = update_box(desktop, f"{name}: {second}", second)
+            check(box is not None, f"{name}: after the download update.exe "
+                  f"shows {second}")
+            if not box:
+                continue
+            answer(desktop, box, 1)
+            if runs:
+                deadline = time.monotonic() + 30
+                while not os.path.exists(record) and time.monotonic() < deadline:
+                    time.sleep(0.5)
+                ran = open(record).read() if os.path.exists(record) else ""
+                check(ran.strip().lower() ==
+                      "exe c:\\sablo_update\\setup.exe",
+                      f"{name}: the installer ran from C:\\sablo_update "
+                      f"({ran!r})")
+                continue  # update.exe now waits two hours: ended below
+            code, out = ended(update)
+            check(code == 0 and b"fail" in out,
+                  f"{name}: \"fail\" and status 0 ({code}, {out!r})")
+            check(os.path.isdir(service.download) and
+                  os.listdir(service.download) == [],
+                  f"{name}: the refused installer was deleted "
+                  f"({os.listdir(service.download) if os.path.isdir(service.download) else 'no folder'})")
+            check(not os.path.exists(record), f"{name}: it never ran")
+            deadline = time.monotonic() + 10
+            while not os.path.exists(opened) and time.monotonic() < deadline:
+                time.sleep(0.2)
+            shown = open(opened).read().split() if os.path.exists(opened) else []
+            check(shown == [service.url("/download.html")],
+                  f"{name}: the download page was opened ({shown})")
+        finally:
+            end(update)
 
 
 folder = os.path.join(WORK, "install")
@@ -271,7 +463,12 @@ try:
           colours(desktop, "after-exit.png") == 1,
           "the icon's place in the notification area was drawn, and is "
           "empty after exit")
-    check_update_question(desktop)
+    service = UpdateService(desktop)
+    try:
+        check_update_question(desktop, service)
+        check_update_installers(desktop, service)
+    finally:
+        service.stop()
 finally:
     if sablo is not None and sablo.poll() is None:
         sablo.kill()

@@ -153,14 +153,37 @@ def leftovers(folder, program=""):
     return found
 
 
+def vendor_key(folder):
+    """An Ed25519 key pair made for this run, beside the folder."""
+    paths = {"private": folder + "-vendor.pem",
+             "public": folder + "-vendor.pub"}
+    subprocess.run(["openssl", "genpkey", "-algorithm", "ed25519", "-out",
+                    paths["private"]], check=True, capture_output=True)
+    subprocess.run(["openssl", "pkey", "-in", paths["private"], "-pubout",
+                    "-out", paths["public"]], check=True, capture_output=True)
+    return paths
+
+
 def outside():
     prerequisites()
     folder = tempfile.mkdtemp(prefix="bramo-install-")
     namespace = f"bramo-install-{os.getpid()}"
     try:
+        key = vendor_key(folder)
         subprocess.run([os.path.join(SRC, "scripts", "make-install"), BUILD,
-                        folder], check=True)
+                        folder], check=True,
+                       env=dict(os.environ, BRAMO_VENDOR_KEY=key["public"]))
         check_layout(folder)
+        with open(key["public"], "rb") as a, \
+                open(os.path.join(folder, "vendor_key.pem"), "rb") as b:
+            check(a.read() == b.read(),
+                  "the vendor's public key is vendor_key.pem of the folder")
+        refused = subprocess.run(
+            [os.path.join(SRC, "scripts", "make-install"), BUILD, folder],
+            env=dict(os.environ, BRAMO_VENDOR_KEY=key["private"]),
+            capture_output=True)
+        check(refused.returncode == 2,
+              f"make-install refuses a private key ({refused.returncode})")
         if subprocess.run(["ip", "netns", "add", namespace]).returncode != 0:
             skip("no network namespace can be created here")
         subprocess.run(["ip", "netns", "exec", namespace, "ip", "link", "set",
@@ -175,6 +198,9 @@ def outside():
         subprocess.run(["ip", "netns", "delete", namespace],
                        stderr=subprocess.DEVNULL)
         shutil.rmtree(folder, ignore_errors=True)
+        for made in (folder + "-vendor.pem", folder + "-vendor.pub"):
+            if os.path.exists(made):
+                os.remove(made)
     finish()
 
 

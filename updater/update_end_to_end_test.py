@@ -6,8 +6,11 @@
 #                             <pskill> <pv>
 #   update_end_to_end_test.py wine <update.exe> <service folder> [<wine>]
 # On Linux the whole run is followed: the console's boxes answered on
-# standard input, the installer downloaded into $TMPDIR/sablo_update and
-# run, the process-ending stand-ins started, the folder emptied after the
+# standard input, the installer downloaded into $TMPDIR/sablo_update,
+# its Ed25519 signature checked against the install's vendor_key.pem (a
+# key pair made here; installers signed by another key, unsigned, or
+# checked without a key are deleted and never run), the installer run,
+# the process-ending stand-ins started, the folder emptied after the
 # (shortened) two-hour wait.  Under Wine the page fetch through WinINet;
 # <wine> runs a Windows program of its width (the build's wine_run;
 # default: wine).
@@ -42,6 +45,8 @@ SETUP_HOLD_MS = 2500
 KILL_ORDER = ["pskill norvik", "pskill pulvo", "pskill curl",
               "apache/bin/pv -f -k httpd.exe -q", "pskill httpd.exe"]
 require("php", RUNNER[0] if WINE else "sleep")
+if not WINE:
+    require("openssl")
 
 
 def read(path, mode="r"):
@@ -51,9 +56,31 @@ def read(path, mode="r"):
         return f.read()
 
 
+def openssl(*args):
+    subprocess.run(["openssl", *args], check=True, capture_output=True)
+
+
+class Signer:
+    """An Ed25519 key pair made for this run: the private key stays in
+    the work folder, the public one is what an install holds."""
+
+    def __init__(self, work, name):
+        self.private = os.path.join(work, f"{name}-private.pem")
+        self.public = os.path.join(work, f"{name}-public.pem")
+        openssl("genpkey", "-algorithm", "ed25519", "-out", self.private)
+        openssl("pkey", "-in", self.private, "-pubout", "-out", self.public)
+
+    def sign(self, path):
+        """The detached signature beside the file: `path`.sig."""
+        openssl("pkeyutl", "-sign", "-rawin", "-inkey", self.private,
+                "-in", path, "-out", path + ".sig")
+
+
 class Service:
     """php -S over a copy of the stand-in's files, on a loopback port;
-    ended by its own process id."""
+    ended by its own process id.  On Linux files/ holds the installer
+    signed by the vendor; files/other/ signed by another key,
+    files/unsigned/ without a signature."""
 
     def __init__(self, work):
         self.root = os.path.join(work, "service")
@@ -61,7 +88,15 @@ class Service:
         os.makedirs(os.path.join(self.root, "update", "windows"))
         os.makedirs(os.path.join(self.root, "files"))
         if not WINE:
-            shutil.copy(SETUP, os.path.join(self.root, "files", "setup.exe"))
+            self.vendor = Signer(work, "vendor")
+            other = Signer(work, "other")
+            for sub, signer in (("", self.vendor), ("other", other),
+                                ("unsigned", None)):
+                folder = os.path.join(self.root, "files", sub)
+                os.makedirs(folder, exist_ok=True)
+                shutil.copy(SETUP, os.path.join(folder, "setup.exe"))
+                if signer is not None:
+                    signer.sign(os.path.join(folder, "setup.exe"))
         self.log_path = os.path.join(work, "service.log")
         self.log = open(self.log_path, "wb")
         self.php = start_php(self.root, stderr=self.log)
@@ -72,8 +107,13 @@ class Service:
         return f"http://{self.host}{path}"
 
     def publish(self, page):
-        with open(os.path.join(self.root, "update", "windows", "index.html"),
-                  "wb") as f:
+        """The version page; None takes it away (the service answers
+        404)."""
+        path = os.path.join(self.root, "update", "windows", "index.html")
+        if page is None:
+            os.remove(path)
+            return
+        with open(path, "wb") as f:
             f.write(page)
 
     def requests(self):
@@ -93,7 +133,7 @@ class Service:
 class Install:
     """A temporary install folder with its own temporary-files root."""
 
-    def __init__(self, work, name, version):
+    def __init__(self, work, name, version, key=True):
         self.folder = os.path.join(work, name)
         self.tmp = os.path.join(work, name + "-tmp")
         os.makedirs(os.path.join(self.folder, "apache", "bin"))
@@ -106,6 +146,11 @@ class Install:
         self.records = {k: os.path.join(work, f"{name}-{k}.txt")
                         for k in ("tools", "setup", "open")}
         if not WINE:
+            # The vendor's public key beside `version`, as an install has
+            # it (key=False: an install without one).
+            if key:
+                shutil.copy(VENDOR_KEY, os.path.join(self.folder,
+                                                     "vendor_key.pem"))
             shutil.copy(PSKILL, os.path.join(self.folder, "pskill.exe"))
             shutil.copy(PV, os.path.join(self.folder, "apache", "bin", "pv"))
             # The stand-ins end the processes of the folder that holds
@@ -216,6 +261,13 @@ def check_no_box_runs(service, work):
           f"page without a version text: status 2, the console message, no "
           f"box ({code}, {out!r})")
 
+    # An error page is no version page: 404 asks nothing.
+    service.publish(None)
+    code, out, _, _ = install.run(service.host, b"ok\nok\n")
+    check(code == 1 and out == NO_INFO,
+          f"version page 404: status 1, the console message, no box "
+          f"({code}, {out!r})")
+
     down = f"127.0.0.1:{free_port()}"
     code, out, _, _ = install.run(down, b"ok\nok\n")
     check(code == 1 and out == NO_INFO,
@@ -234,8 +286,9 @@ def check_full_install(service, work):
         check(ASK_DOWNLOAD in out and ASK_INSTALL in out and b"ok\n" in out,
               f"full run: both questions and \"ok\" ({out!r})")
         check(service.requests()[before:] ==
-              ["/update/windows/index.html", "/files/setup.exe"],
-              f"full run: page, then the installer "
+              ["/update/windows/index.html", "/files/setup.exe",
+               "/files/setup.exe.sig"],
+              f"full run: page, the installer, its signature "
               f"({service.requests()[before:]})")
 
         setup = install.setup_record()
@@ -338,16 +391,26 @@ def check_declines(service, work):
 def check_failed_downloads(service, work):
     page_url = service.url("/download.html")
     missing = service.url("/files/missing/setup.exe").encode()
+
+    def installer(sub):
+        return b"1.0.5#" + service.url(sub + "/setup.exe").encode() + b"\r\n"
+
     cases = (
-        ("missing-ok", b"1.0.5#" + missing + b"\r\n", b"ok\nok\n"),
-        ("missing-cancel", b"1.0.5#" + missing + b"\r\n", b"ok\ncancel\n"),
+        ("missing-ok", b"1.0.5#" + missing + b"\r\n", b"ok\nok\n", True),
+        ("missing-cancel", b"1.0.5#" + missing + b"\r\n", b"ok\ncancel\n",
+         True),
         # The line end alone as the installer address.
-        ("line-end", b"1.0.5#\r\n", b"ok\ncancel\n"),
-        # An error page of the service: no '#', the whole page both parts.
-        ("error-page", b"<html>Not Found</html>", b"ok\nok\n"),
+        ("line-end", b"1.0.5#\r\n", b"ok\ncancel\n", True),
+        # A page without '#' served as a page: the whole page both parts.
+        ("hashless-page", b"<html>Not Found</html>", b"ok\nok\n", True),
+        # Installers that are not proven the vendor's: downloaded, then
+        # deleted, never run.
+        ("other-signer", installer("/files/other"), b"ok\nok\n", True),
+        ("unsigned", installer("/files/unsigned"), b"ok\nok\n", True),
+        ("no-key", installer("/files"), b"ok\nok\n", False),
     )
-    for name, page, answers in cases:
-        install = Install(work, name, b"1.0.4\r\n")
+    for name, page, answers, key in cases:
+        install = Install(work, name, b"1.0.4\r\n", key)
         service.publish(page)
         code, out, _, _ = install.run(service.host, answers)
         check(code == 0 and b"fail\n" in out and FAILED_BOX in out and
@@ -372,10 +435,13 @@ def check_failed_downloads(service, work):
           "the stand-in serves its download page")
 
 
+VENDOR_KEY = None
 work = tempfile.mkdtemp(prefix="update-e2e-")
 service = None
 try:
     service = Service(work)
+    if not WINE:
+        VENDOR_KEY = service.vendor.public
     check_no_box_runs(service, work)
     if not WINE:
         check_full_install(service, work)

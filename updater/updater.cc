@@ -16,6 +16,8 @@ constexpr char kAskInstall[] = "是否安装最新版本";
 constexpr char kDownloadFailed[] = "下载新版本失败，请登录官网下载！";
 constexpr char kNoInfo[] = "无法从网站获取更新信息!\n";
 constexpr uint32_t kTwoHoursMs = 7200000;
+// The vendor's public key, put beside `version` by the installation.
+constexpr char kVendorKeyFile[] = "vendor_key.pem";
 // Far more than a version line; a larger file is none of the installer's.
 constexpr size_t kVersionLimit = 64u << 10;
 // Far above any installer of ours, far below a full disk.
@@ -35,10 +37,10 @@ std::string TrimLineEnd(std::string text) {
   return text;
 }
 
-// "md" or "rd /s /q" and the folder, quoted: the folder may hold a blank,
-// which would make it two folders.
-std::string FolderCommand(const std::string& verb, const std::string& folder) {
-  return verb + " \"" + folder + "\"";
+// "md", "rd /s /q" or "del /f /q" and the path, quoted: it may hold a blank,
+// which would make it two.
+std::string PathCommand(const std::string& verb, const std::string& path) {
+  return verb + " \"" + path + "\"";
 }
 
 unsigned char Fold(unsigned char c) {
@@ -63,8 +65,14 @@ int FetchUpdateInfo(platform::Env* env, std::string* version,
                     std::string* address) {
   std::string page;
   std::string url = "http://" + ServiceHost(env) + "/update/windows/index.html";
-  if (env->HttpGet(url, kAgent, kPageLimit, &page, {}) !=
-      platform::HttpResult::kOk)
+  int status = 0;
+  platform::HttpOptions options;
+  options.status = &status;
+  // An error page (404, 500, a proxy's) is no version page: taken whole
+  // as version and address it would compare as newer than any version.
+  if (env->HttpGet(url, kAgent, kPageLimit, &page, options) !=
+          platform::HttpResult::kOk ||
+      status / 100 != 2)
     return 1;
   // The page text ends at its first zero byte, as the C string it was.
   if (size_t end = page.find('\0'); end != std::string::npos) page.resize(end);
@@ -72,12 +80,17 @@ int FetchUpdateInfo(platform::Env* env, std::string* version,
   return (version->empty() || address->empty()) ? 2 : 0;
 }
 
-std::string ReadLocalVersion(platform::Env* env) {
+std::string BesideProgram(platform::Env* env, const std::string& name) {
   std::string module = env->ModulePath(260);
   size_t slash = module.rfind('\\');
   if (slash == std::string::npos) return "";
-  auto text =
-      env->ReadWholeFile(module.substr(0, slash) + "\\version", kVersionLimit);
+  return module.substr(0, slash) + "\\" + name;
+}
+
+std::string ReadLocalVersion(platform::Env* env) {
+  std::string path = BesideProgram(env, "version");
+  if (path.empty()) return "";
+  auto text = env->ReadWholeFile(path, kVersionLimit);
   if (!text) return "";
   // Text mode, as the registration client reads its files: a Ctrl-Z ends
   // the text.
@@ -103,7 +116,7 @@ std::string PrepareDownloadFolder(platform::Env* env) {
   // No drive: no folder, rather than one relative to wherever we run.
   if (drive.empty()) return "";
   std::string folder = drive + "sablo_update";
-  env->System(FolderCommand("md", folder));
+  env->System(PathCommand("md", folder));
   return folder;
 }
 
@@ -123,11 +136,20 @@ std::string InstallerFileName(const std::string& address) {
 int DownloadInstaller(platform::Env* env, const std::string& address,
                       const std::string& folder) {
   std::string name = InstallerFileName(address);
+  const std::string url = TrimLineEnd(address);
+  const std::string path = folder + "\\" + name;
   // The installer is run from this folder, as an administrator: never
   // from one that another user could put a program of theirs into.
   bool ok = !name.empty() && !folder.empty() && env->IsPrivateFolder(folder) &&
-            env->DownloadToFile(TrimLineEnd(address), folder + "\\" + name,
-                                kInstallerLimit, {});
+            env->DownloadToFile(url, path, kInstallerLimit, {});
+  // Whoever answers for the vendor's host on the way (a hostile network,
+  // a poisoned resolver, a captive portal) could hand over any program:
+  // only one that proves to be the vendor's is kept, and run later.
+  if (ok &&
+      !env->IsVendorInstaller(path, url, BesideProgram(env, kVendorKeyFile))) {
+    env->System(PathCommand("del /f /q", path));
+    ok = false;
+  }
   env->Print(ok ? "ok\n" : "fail\n");
   return ok ? 0 : 1;
 }
@@ -166,8 +188,8 @@ int RunUpdate(platform::Env* env) {
     return 0;
   StopSystemAndInstall(env, folder);
   env->Sleep(kTwoHoursMs);
-  env->System(FolderCommand("rd /s /q", folder));
-  env->System(FolderCommand("md", folder));
+  env->System(PathCommand("rd /s /q", folder));
+  env->System(PathCommand("md", folder));
   return 0;
 }
 

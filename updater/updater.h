@@ -10,13 +10,19 @@
 namespace updater {
 
 // Gets the version page.  0 with both parts set; 1 when the page cannot be
-// fetched; 2 when the version text or the installer address is empty.
+// fetched or came with a status other than 2xx (an error page is no
+// version page); 2 when the version text or the installer address is
+// empty.
 int FetchUpdateInfo(platform::Env* env, std::string* version,
                     std::string* address);
 
 // Splits a page at its first '#'; without one both parts are the page.
 void SplitPage(const std::string& page, std::string* version,
                std::string* address);
+
+// The folder of the running program + "\\" + `name`; empty when the
+// program's path has no backslash.
+std::string BesideProgram(platform::Env* env, const std::string& name);
 
 // The first line of `version` beside the program; empty on any failure.
 std::string ReadLocalVersion(platform::Env* env);
@@ -34,9 +40,11 @@ std::string PrepareDownloadFolder(platform::Env* env);
 // dropped.  Empty when it is empty or could leave the folder.
 std::string InstallerFileName(const std::string& address);
 
-// 0 when the installer was stored in `folder`, 1 otherwise: also when the
-// folder is empty or not private (Env::IsPrivateFolder), or the installer
-// is larger than 512 MiB.
+// 0 when the installer was stored in `folder` and proved to be the
+// vendor's (Env::IsVendorInstaller, with the key `vendor_key.pem` beside
+// the program); 1 otherwise: also when the folder is empty or not private
+// (Env::IsPrivateFolder), or the installer is larger than 512 MiB.  A
+// download that fails the proof is deleted.
 int DownloadInstaller(platform::Env* env, const std::string& address,
                       const std::string& folder);
 

@@ -22,6 +22,7 @@ class UpdaterTest : public ::testing::Test {
     env_.module_path = dir_.windows_path() + "update.exe";
     env_.first_drive = dir_.windows_path();
     env_.system_runs_verbs = true;
+    env_.vendor_installers = {"installer bytes"};
   }
   void Page(const std::string& body) { env_.http_answers[kPage].body = body; }
   void Installed(const std::string& text) { dir_.Write("version", text); }
@@ -84,16 +85,35 @@ TEST_F(UpdaterTest, HostCanBePointedElsewhereByTheEnvironment) {
   EXPECT_EQ(RunUpdate(&env_), 2);
 }
 
-TEST_F(UpdaterTest, UnreachablePageOrEmptyPartsEndWithTheConsoleMessage) {
-  EXPECT_EQ(RunUpdate(&env_), 1);
-  Page("#http://h/setup.exe\r\n");
-  EXPECT_EQ(RunUpdate(&env_), 2);
-  Page("1.0#");
-  EXPECT_EQ(RunUpdate(&env_), 2);
-  EXPECT_EQ(env_.TraceStartingWith("print").size(), 3u);
-  EXPECT_EQ(env_.TraceStartingWith("print")[0],
-            "print \"无法从网站获取更新信息!\\n\"");
-  EXPECT_TRUE(Boxes().empty());
+TEST_F(UpdaterTest, UnusablePagesEndWithTheConsoleMessageAndNoQuestion) {
+  struct Case {
+    const char* what;
+    bool reachable;
+    int status;
+    std::string body;
+    int exit;
+  } cases[] = {
+      {"unreachable", false, 200, "", 1},
+      // An error page is no version page, even one that looks like one.
+      {"404", true, 404, "<html>Not Found</html>", 1},
+      {"500", true, 500, "9.9#http://h/setup.exe\r\n", 1},
+      {"redirect left over", true, 302, "9.9#http://h/setup.exe\r\n", 1},
+      {"no version", true, 200, "#http://h/setup.exe\r\n", 2},
+      {"no address", true, 200, "1.0#", 2},
+  };
+  for (const Case& c : cases) {
+    env_.ClearTrace();
+    env_.http_answers.clear();
+    if (c.reachable) {
+      Page(c.body);
+      env_.http_answers[kPage].status = c.status;
+    }
+    EXPECT_EQ(RunUpdate(&env_), c.exit) << c.what;
+    EXPECT_EQ(env_.TraceStartingWith("print"),
+              std::vector<std::string>{"print \"无法从网站获取更新信息!\\n\""})
+        << c.what;
+    EXPECT_TRUE(Boxes().empty()) << c.what;
+  }
 }
 
 TEST_F(UpdaterTest, AsksOnlyWhenThePublishedVersionIsNewer) {
@@ -130,14 +150,19 @@ TEST_F(UpdaterTest, FailedDownloadsOpenTheDownloadPageWhateverTheAnswer) {
   struct Case {
     std::string page;
     int status;  // of the installer address
+    std::string installer;
   };
-  // The line end alone as address; an error page without '#'; a 404 answer.
-  for (const Case& c : {Case{"1.0.5#\r\n", 200},
-                        Case{"<html>Not Found</html>", 200},
-                        Case{std::string("1.0.5#") + kSetupUrl + "\r\n", 404}}) {
+  const std::string page = std::string("1.0.5#") + kSetupUrl + "\r\n";
+  // The line end alone as address; a page without '#' served as a page; a
+  // 404 answer; a program that is not the vendor's.
+  for (const Case& c : {Case{"1.0.5#\r\n", 200, "installer bytes"},
+                        Case{"<html>Not Found</html>", 200, "installer bytes"},
+                        Case{page, 404, "installer bytes"},
+                        Case{page, 200, "someone else's program"}}) {
     env_.ClearTrace();
     Page(c.page);
     env_.http_answers[kSetupUrl].status = c.status;
+    env_.http_answers[kSetupUrl].body = c.installer;
     env_.message_box_answers = {platform::id::kOk, platform::id::kCancel};
     EXPECT_EQ(RunUpdate(&env_), 0) << c.page;
     ASSERT_EQ(Boxes().size(), 2u) << c.page;
@@ -146,7 +171,8 @@ TEST_F(UpdaterTest, FailedDownloadsOpenTheDownloadPageWhateverTheAnswer) {
               "\"下载新版本失败，请登录官网下载！\"");
     EXPECT_EQ(env_.TraceStartingWith("print").back(), "print \"fail\\n\"");
     EXPECT_EQ(env_.TraceStartingWith("open"),
-              std::vector<std::string>{"open http://www.bramo.example/download.html"});
+              std::vector<std::string>{
+                  "open http://www.bramo.example/download.html"});
     EXPECT_TRUE(env_.TraceStartingWith("exec").empty());
     EXPECT_FALSE(dir_.Exists("sablo_update/setup.exe"));
   }
@@ -166,17 +192,14 @@ TEST_F(UpdaterTest, FullRunInstallsFromTheFolderWaitsAndEmptiesIt) {
   std::vector<std::string> want = {
       "system md \"" + folder + "\"",
       std::string("download ") + kSetupUrl + " -> " + folder + "\\setup.exe",
-      "print \"ok\\n\"",
-      "exec pskill norvik",
-      "exec pskill pulvo",
-      "exec pskill curl",
-      "exec apache\\bin\\pv -f -k httpd.exe -q",
-      "sleep 2000",
-      "exec pskill httpd.exe",
-      "system \"" + folder + "\\setup.exe\"",
-      "sleep 7200000",
-      "system rd /s /q \"" + folder + "\"",
-      "system md \"" + folder + "\""};
+      // The key beside the installed version.
+      "verify " + folder + "\\setup.exe from " + kSetupUrl +
+          " key=" + dir_.windows_path() + "vendor_key.pem",
+      "print \"ok\\n\"", "exec pskill norvik", "exec pskill pulvo",
+      "exec pskill curl", "exec apache\\bin\\pv -f -k httpd.exe -q",
+      "sleep 2000", "exec pskill httpd.exe",
+      "system \"" + folder + "\\setup.exe\"", "sleep 7200000",
+      "system rd /s /q \"" + folder + "\"", "system md \"" + folder + "\""};
   EXPECT_EQ(steps, want);
   // An endless answer cannot fill the disk.
   EXPECT_EQ(env_.last_download_limit, 512u << 20);

@@ -20,6 +20,7 @@
 //   profile write [section] key=value <file>
 //   terminate <pid> | spare <pid>   (TerminatePortOwner)
 //   http get <url> agent=<agent> | download <url> -> <path> [(failed)]
+//   verify <path> from <address> key=<key path> [(refused)]
 //   msgboxw <buttons> "<caption>" "<text>" | open <address>
 //   local ip <answer>       (LocalIpv4Address)
 //   open <address>          (ShellOpenW and ShellExecuteOpen)
@@ -115,6 +116,9 @@ class FakeEnv : public Env {
   // Folders IsPrivateFolder refuses (another user's, say); any other
   // folder that exists and is not a link passes.
   std::set<std::string> foreign_folders;
+  // Installer contents IsVendorInstaller takes as the vendor's; any other
+  // file is refused.
+  std::set<std::string> vendor_installers;
   // The size limit of the last DownloadToFile; a longer body fails it.
   uint64_t last_download_limit = 0;
   std::map<std::string, std::string> environment;
@@ -163,8 +167,7 @@ class FakeEnv : public Env {
   bool SetAutostartValue(const std::string& name,
                          const std::string& data) override;
   std::optional<std::string> AutostartValue(const std::string& name) override;
-  std::string GetProfileText(const std::string& section,
-                             const std::string& key,
+  std::string GetProfileText(const std::string& section, const std::string& key,
                              const std::string& default_value, size_t size,
                              const std::string& file) override;
   bool WriteProfileText(const std::string& section, const std::string& key,
@@ -191,6 +194,8 @@ class FakeEnv : public Env {
   bool ShellOpenW(const std::string& address) override;
   std::string FirstLogicalDrive() override;
   bool IsPrivateFolder(const std::string& path) override;
+  bool IsVendorInstaller(const std::string& path, const std::string& address,
+                         const std::string& key_path) override;
   std::optional<std::string> EnvironmentVariable(
       const std::string& name) override;
   bool InitCommonControls(uint32_t size, uint32_t classes) override;
@@ -236,7 +241,7 @@ class FakeEnv : public Env {
  private:
   mutable std::mutex mu_;
   std::condition_variable trace_grew_;
-  int held_waiting_ = 0;  // threads inside a held pause
+  int held_waiting_ = 0;   // threads inside a held pause
   std::mutex profile_mu_;  // one profile read-change-write at a time
   std::mutex replace_mu_;  // one whole-file replace at a time
   std::vector<std::string> trace_;

@@ -12,6 +12,7 @@ HttpResult FakeEnv::HttpGet(const std::string& url, const std::string& agent,
   StopPoint();
   Record("http get " + url + " agent=" + agent);
   body->clear();
+  if (options.status != nullptr) *options.status = 0;
   if (http_session_fails) return HttpResult::kSessionFailed;
   if (options.cancel != nullptr && options.cancel->cancelled()) {
     return HttpResult::kUrlFailed;
@@ -23,6 +24,7 @@ HttpResult FakeEnv::HttpGet(const std::string& url, const std::string& agent,
     return HttpResult::kUrlFailed;
   }
   if (it->second.result != HttpResult::kOk) return it->second.result;
+  if (options.status != nullptr) *options.status = it->second.status;
   *body = it->second.body.substr(0, max_bytes);
   return HttpResult::kOk;
 }

@@ -1,4 +1,6 @@
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "platform/common/native_path.h"
 #include "platform/fake/fake_env.h"
@@ -30,6 +32,18 @@ bool FakeEnv::IsPrivateFolder(const std::string& path) {
   std::filesystem::path native(ToNativePath(path));
   return std::filesystem::is_directory(native, ec) &&
          !std::filesystem::is_symlink(native, ec);
+}
+
+bool FakeEnv::IsVendorInstaller(const std::string& path,
+                                const std::string& address,
+                                const std::string& key_path) {
+  std::ifstream in(ToNativePath(path), std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  const bool vendor = in && vendor_installers.count(bytes.str()) != 0;
+  Record("verify " + path + " from " + address + " key=" + key_path +
+         (vendor ? "" : " (refused)"));
+  return vendor;
 }
 
 std::optional<std::string> FakeEnv::EnvironmentVariable(

@@ -137,6 +137,7 @@ HttpResult PosixEnv::HttpGet(const std::string& url, const std::string& agent,
                              const HttpOptions& options) {
   StopPoint();
   body->clear();
+  if (options.status != nullptr) *options.status = 0;
   Transfer t;
   t.max_bytes = max_bytes;
   CURL* easy = NewEasy(url, agent, options, &t);
@@ -146,7 +147,10 @@ HttpResult PosixEnv::HttpGet(const std::string& url, const std::string& agent,
     return HttpResult::kOk;
   }
   CURLcode code = Run(easy, options);
+  long status = 0;
+  curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
   curl_easy_cleanup(easy);
+  if (options.status != nullptr) *options.status = static_cast<int>(status);
   if (code == CURLE_OK || (code == CURLE_WRITE_ERROR && t.full)) {
     *body = t.body;
     return HttpResult::kOk;

@@ -79,17 +79,26 @@ std::string Response(const std::string& status, const std::string& body) {
          "\r\nConnection: close\r\n\r\n" + body;
 }
 
-TEST(HttpGetTest, BodiesAreCutToTheLimitWhateverTheStatus) {
+TEST(HttpGetTest, BodiesAreCutToTheLimitWhateverTheStatusWhichIsTold) {
   TinyServer big(Response("200 OK", std::string(3000, 'x')));
   PosixEnv env;
   std::string body;
-  EXPECT_EQ(env.HttpGet(big.url(), "DadoRE/1.0", 1023, &body, {}),
+  int status = -1;
+  HttpOptions options;
+  options.status = &status;
+  EXPECT_EQ(env.HttpGet(big.url(), "DadoRE/1.0", 1023, &body, options),
             HttpResult::kOk);
   EXPECT_EQ(body, std::string(1023, 'x'));
+  EXPECT_EQ(status, 200);
   TinyServer missing(Response("404 Not Found", "no such page\r\n"));
-  EXPECT_EQ(env.HttpGet(missing.url(), "DadoRE/1.0", 1023, &body, {}),
+  EXPECT_EQ(env.HttpGet(missing.url(), "DadoRE/1.0", 1023, &body, options),
             HttpResult::kOk);
   EXPECT_EQ(body, "no such page\r\n");
+  EXPECT_EQ(status, 404);
+  TinyServer failing(Response("500 Internal Server Error", "oops"));
+  EXPECT_EQ(env.HttpGet(failing.url(), "DadoRE/1.0", 1023, &body, options),
+            HttpResult::kOk);
+  EXPECT_EQ(status, 500);
 }
 
 TEST(HttpGetTest, ARefusedPortIsAnUrlFailure) {
@@ -103,11 +112,15 @@ TEST(HttpGetTest, ARefusedPortIsAnUrlFailure) {
   close(fd);  // nobody listens there now
   PosixEnv env;
   std::string body = "old";
+  int status = -1;
+  HttpOptions options;
+  options.status = &status;
   EXPECT_EQ(env.HttpGet("http://127.0.0.1:" +
                             std::to_string(ntohs(addr.sin_port)) + "/",
-                        "a", 1023, &body, {}),
+                        "a", 1023, &body, options),
             HttpResult::kUrlFailed);
   EXPECT_EQ(body, "");
+  EXPECT_EQ(status, 0);  // no answer, no status
 }
 
 TEST(HttpGetTest, ASilentServerTimesOutAndCanBeCancelled) {

@@ -44,8 +44,7 @@ class PosixEnv : public Env {
   bool SetAutostartValue(const std::string& name,
                          const std::string& data) override;
   std::optional<std::string> AutostartValue(const std::string& name) override;
-  std::string GetProfileText(const std::string& section,
-                             const std::string& key,
+  std::string GetProfileText(const std::string& section, const std::string& key,
                              const std::string& default_value, size_t size,
                              const std::string& file) override;
   bool WriteProfileText(const std::string& section, const std::string& key,
@@ -72,6 +71,8 @@ class PosixEnv : public Env {
   bool ShellOpenW(const std::string& address) override;
   std::string FirstLogicalDrive() override;
   bool IsPrivateFolder(const std::string& path) override;
+  bool IsVendorInstaller(const std::string& path, const std::string& address,
+                         const std::string& key_path) override;
   std::optional<std::string> EnvironmentVariable(
       const std::string& name) override;
   bool InitCommonControls(uint32_t size, uint32_t classes) override;

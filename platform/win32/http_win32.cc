@@ -91,6 +91,17 @@ bool CutShort(HINTERNET page, uint64_t have) {
   return std::strtoull(text, nullptr, 10) > have;
 }
 
+// The answer's HTTP status; 0 when there is none (not HTTP).
+DWORD Status(HINTERNET page) {
+  DWORD status = 0;
+  DWORD size = sizeof status;
+  if (!HttpQueryInfoA(page, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
+                      &status, &size, nullptr)) {
+    return 0;
+  }
+  return status;
+}
+
 }  // namespace
 
 HttpResult Win32Env::HttpGet(const std::string& url, const std::string& agent,
@@ -98,10 +109,13 @@ HttpResult Win32Env::HttpGet(const std::string& url, const std::string& agent,
                              const HttpOptions& options) {
   StopPoint();
   body->clear();
+  if (options.status != nullptr) *options.status = 0;
   Session session(agent, options);
   if (!session.ok()) return HttpResult::kSessionFailed;
   HINTERNET page = session.OpenUrl(url);
   if (page == nullptr) return HttpResult::kUrlFailed;
+  if (options.status != nullptr)
+    *options.status = static_cast<int>(Status(page));
   std::string gathered(max_bytes, '\0');
   size_t have = 0;
   while (have < max_bytes) {
@@ -133,13 +147,7 @@ bool Win32Env::DownloadToFile(const std::string& url, const std::string& path,
   if (!session.ok()) return false;
   HINTERNET page = session.OpenUrl(url);
   if (page == nullptr) return false;
-  DWORD status = 0;
-  DWORD size = sizeof status;
-  if (!HttpQueryInfoA(page, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
-                      &status, &size, nullptr) ||
-      status / 100 != 2) {
-    return false;
-  }
+  if (Status(page) / 100 != 2) return false;
   const std::string temp = path + ".download";
   HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -57,8 +57,7 @@ class Win32Env : public Env {
   std::optional<std::string> AutostartValue(const std::string& name) override;
 
   // ---- Profile strings and files (profile_win32.cc) ----------------------
-  std::string GetProfileText(const std::string& section,
-                             const std::string& key,
+  std::string GetProfileText(const std::string& section, const std::string& key,
                              const std::string& default_value, size_t size,
                              const std::string& file) override;
   bool WriteProfileText(const std::string& section, const std::string& key,
@@ -91,6 +90,8 @@ class Win32Env : public Env {
   bool ShellOpenW(const std::string& address) override;
   std::string FirstLogicalDrive() override;
   bool IsPrivateFolder(const std::string& path) override;
+  bool IsVendorInstaller(const std::string& path, const std::string& address,
+                         const std::string& key_path) override;
   std::optional<std::string> EnvironmentVariable(
       const std::string& name) override;
 
