@@ -204,6 +204,23 @@ TEST_F(MonitorStopTest, DuringARecheck) {
   EXPECT_TRUE(env.TraceStartingWith("exec upnpc").empty());
 }
 
+// The recheck asks for the LAN address, and the resolver never answers
+// (gethostbyname cannot be interrupted): the stop does not wait for it.
+TEST_F(MonitorStopTest, WhileTheResolverNeverAnswers) {
+  env.local_ip_hangs = true;
+  StartMonitorThread(&dlg);
+  ASSERT_TRUE(env.AwaitHeldPause());
+  StopService(&dlg);
+  EXPECT_EQ(dlg.m_pMonitorThread, nullptr);
+  EXPECT_EQ(env.held_now(), 1);  // the resolver is still asked
+  const Trace stopped = env.trace();
+  EXPECT_EQ(stopped.back(), "tray modify idle \"Bramo停止提供网络服务!\"");
+  env.ReleaseHeld();
+  ASSERT_TRUE(env.AwaitTrace("local ip 192.168.1.20"));
+  // Its late answer is dropped: nothing follows it.
+  EXPECT_EQ(env.trace().size(), stopped.size() + 1);
+}
+
 TEST_F(MonitorStopTest, TheStoppingTooltipIsNeverReplacedByTheMonitor) {
   // The monitor passes as fast as it can; the stop's texts come last.
   Answer(kReverseUrl, "bob");

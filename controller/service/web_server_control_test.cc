@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "controller/shell/brix7_dlg.h"
 #include "framework/win_thread.h"
 #include "platform/fake/fake_env.h"
@@ -169,6 +171,49 @@ TEST_F(WebServerControlTest, SwappedRouterPortsAreUnmappedBeforeTheNewMaps) {
                    "exec upnpc.exe -a 192.168.1.20 443 12345 tcp"}));
   EXPECT_EQ(dir.Read("ip"), "58.1.2.3:13579\r\n");
   EXPECT_EQ(Setting("upnp", "upnp.https.port"), "12345");
+}
+
+// The user moves to manual ports 10090/10443 while another installation
+// answers at the old router port: the monitor's check found that before
+// the change began, and its repair would move the router ports.  It waits
+// for the change and then leaves the ports alone; the user's ports end
+// up saved, mapped and in the ip file.
+TEST_F(WebServerControlTest, APortChangeOwnsThePortsWhileTheMonitorRepairs) {
+  const std::string oldCheck =
+      "http get http://58.1.2.3:12345/pc2/ReverseDetection.php "
+      "agent=DadoRE/1.0";
+  dir.Write("website/pc2/database/current_user", "bob");
+  dlg.m_urls = {"http://a.lookup.test/"};
+  env.http_answers["http://a.lookup.test/"] = {platform::HttpResult::kOk, 200,
+                                               "58.1.2.3"};
+  env.http_answers["http://58.1.2.3:12345/pc2/ReverseDetection.php"] = {
+      platform::HttpResult::kOk, 200, "alice"};
+  env.http_answers["http://58.1.2.3:10090/pc2/ReverseDetection.php"] = {
+      platform::HttpResult::kOk, 200, "bob"};
+  env.held_pauses = {60000};
+  env.held_lines = {oldCheck, kPv};
+  StartMonitorThread(&dlg);
+  ASSERT_TRUE(env.AwaitTrace(oldCheck));
+  std::thread change([&] { ApplyNewPorts(&dlg, 10090, 10443, 1); });
+  ASSERT_TRUE(env.AwaitTrace(kPv));  // the change holds the ports
+  env.Release(oldCheck);
+  ASSERT_TRUE(env.AwaitTrace("local ip 192.168.1.20"));
+  // The repair waits: no new ports drawn, nothing mapped, no pause.
+  EXPECT_FALSE(env.AwaitTrace("sleep 2000", 1, 300));
+  env.ReleaseHeld();
+  change.join();
+  // It goes on after: its second check reaches the server at the new port.
+  ASSERT_TRUE(env.AwaitTrace("sleep 60000"));
+  StopMonitorThread(&dlg);
+  EXPECT_EQ(env.TraceStartingWith("exec upnpc.exe"),
+            (Trace{"exec upnpc.exe -d 12345 tcp", "exec upnpc.exe -d 13579 tcp",
+                   "exec upnpc.exe -a 192.168.1.20 10090 10090 tcp",
+                   "exec upnpc.exe -a 192.168.1.20 10443 10443 tcp"}));
+  EXPECT_EQ(Setting("upnp", "upnp.http.port"), "10090");
+  EXPECT_EQ(Setting("upnp", "upnp.https.port"), "10443");
+  EXPECT_EQ(dir.Read("ip"), "58.1.2.3:10090\r\n");
+  EXPECT_EQ(dlg.m_routerHttpPort, 10090);
+  EXPECT_EQ(env.tray_icons().at(128).rfind("Bramo", 0), 0u);
 }
 
 TEST_F(WebServerControlTest, ShutdownForExitKillsWithPvOnlyAndUnmapsBoth) {

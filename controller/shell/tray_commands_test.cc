@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "controller/service/web_server_control.h"
 #include "controller/shell/brix7_dlg.h"
+#include "controller/shell/gbk_text.h"
 #include "platform/fake/fake_env.h"
 #include "testing/temp_folder.h"
 
@@ -177,6 +179,39 @@ TEST_F(TrayCommandTest, ExitWhileStoppedStillEndsEverythingAndUnmaps) {
                    "tray delete idle \"Bramo未运行!\"", "dialog destroy"}));
   EXPECT_TRUE(env.tray_icons().empty());
   EXPECT_EQ(dlg.m_hWnd, 0u);
+}
+
+// The monitor repairs without pause (no one answers from outside); the
+// exit is held at its first unmapping, the moment a monitor still running
+// would map again.  From the exit's first step on, only its own run.
+TEST_F(TrayCommandTest, ExitStopsTheMonitorBeforeItEndsAndUnmaps) {
+  const std::string pv = "exec apache\\bin\\pv -f -k httpd.exe -q";
+  const std::string map = "exec upnpc.exe -a 192.168.1.20 10080 10080 tcp";
+  env.held_lines = {"exec upnpc.exe -d 10080 tcp"};
+  Start("1");
+  env.held_pauses.clear();
+  dir.Write("website/pc2/database/current_user", "bob");
+  Command(32782);
+  ASSERT_TRUE(env.AwaitTrace(map));
+  std::thread exiting([&] { Command(32784); });
+  ASSERT_TRUE(env.AwaitHeldPause());
+  const Trace held = env.trace();
+  const size_t maps = std::count(held.begin(), held.end(), map);
+  EXPECT_FALSE(env.AwaitTrace(map, maps + 1, 300));
+  env.ReleaseHeld();
+  exiting.join();
+  EXPECT_EQ(dlg.m_pMonitorThread, nullptr);
+  const Trace trace = env.trace();
+  const auto exitBegan = std::find(trace.rbegin(), trace.rend(), pv).base() - 1;
+  EXPECT_EQ(Trace(exitBegan, trace.end()),
+            (Trace{pv, "exec pskill norvik", "exec pskill pulvo",
+                   "exec pskill curl", "exec upnpc.exe -d 10080 tcp",
+                   "sleep 1000", "exec upnpc.exe -d 10443 tcp", "sleep 1000",
+                   "tray delete warning \"" +
+                       platform::TraceText(
+                           CutGbk(dlg.BuildStatusText(false, "bob", ""), 127)) +
+                       "\"",
+                   "dialog destroy"}));
 }
 
 TEST_F(TrayCommandTest, TheConsolesStopEndsAsTheExitCommandDoes) {
