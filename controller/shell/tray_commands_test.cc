@@ -252,6 +252,13 @@ TEST_F(TrayCommandTest, AboutFromTheMenuAndTheSystemMenuWithItsLinks) {
   EXPECT_TRUE(dlg.OnMessage(platform::kWmSysCommand, 0x0013, 0, &result));
   EXPECT_FALSE(dlg.OnMessage(platform::kWmSysCommand, 0xF060, 0, &result));
   EXPECT_EQ(env.TraceStartingWith("dialog open 100").size(), 1u);
+  // The tray popup's update handlers leave the system menu alone: its
+  // About entry has no command handler, yet stays enabled.
+  const platform::MenuHandle sysMenu = env.menus.SystemMenu(dlg.m_hWnd);
+  const Trace before = env.menus.SystemMenuLines();
+  Send(platform::kWmInitMenuPopup, sysMenu, intptr_t{1} << 16);
+  EXPECT_EQ(env.menus.SystemMenuLines(), before);
+  EXPECT_EQ(before.back(), "16 关于Bramo(&A)...");
 }
 
 }  // namespace
