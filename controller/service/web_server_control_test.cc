@@ -244,6 +244,36 @@ TEST_F(WebServerControlTest, APortChangeOwnsThePortsWhileTheMonitorRepairs) {
   EXPECT_EQ(env.tray_icons().at(128).rfind("Bramo", 0), 0u);
 }
 
+// The check reached the server at the old port just before a port change
+// began: the reachable pass writes no ip file while the change runs, nor
+// after it, whose own ip file holds the new port.
+TEST_F(WebServerControlTest, AReachablePassLeavesTheIpFileToAPortChange) {
+  const std::string oldCheck =
+      "http get http://58.1.2.3:12345/pc2/ReverseDetection.php "
+      "agent=DadoRE/1.0";
+  const std::string ipWrite = "write " + dlg.m_appDir + "\\ip";
+  const std::string rcWrite =
+      "write " + dlg.m_appDir + "website\\pc2\\database\\rc.txt";
+  dir.Write("website/pc2/database/current_user", "bob");
+  env.http_answers["http://58.1.2.3:12345/pc2/ReverseDetection.php"] = {
+      platform::HttpResult::kOk, 200, "bob"};
+  env.held_pauses = {60000};
+  env.held_lines = {oldCheck, kPv};
+  StartMonitorThread(&dlg);
+  ASSERT_TRUE(env.AwaitTrace(oldCheck));
+  std::thread change([&] { ApplyNewPorts(&dlg, 10090, 10443, 1); });
+  ASSERT_TRUE(env.AwaitTrace(kPv));
+  env.Release(oldCheck);
+  EXPECT_FALSE(env.AwaitTrace(ipWrite, 1, 300));
+  env.Release(kPv);
+  change.join();
+  ASSERT_TRUE(env.AwaitTrace(rcWrite));
+  StopMonitorThread(&dlg);
+  const Trace trace = env.trace();
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), ipWrite), 1);
+  EXPECT_EQ(dir.Read("ip"), "58.1.2.3:10090\r\n");
+}
+
 TEST_F(WebServerControlTest, ShutdownForExitKillsWithPvOnlyAndUnmapsBoth) {
   // A machine that holds its public address: nothing was mapped, yet both
   // ports are unmapped.
