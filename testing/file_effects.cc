@@ -61,4 +61,21 @@ std::vector<std::string> FileWrites(const std::vector<std::string>& trace,
   return writes;
 }
 
+std::vector<std::string> ConfigurationEffects(int routerHttpPort,
+                                              int routerHttpsPort,
+                                              const std::string& externalIp,
+                                              const std::string& localIp) {
+  return {"sablo.ini [upnp] upnp.http.port=" + std::to_string(routerHttpPort),
+          "sablo.ini [upnp] upnp.https.port=" + std::to_string(routerHttpsPort),
+          "sablo.ini [ip] ip.external=" + externalIp,
+          "sablo.ini [ip] ip.internal=" + localIp,
+          "write website\\pc2\\database\\https_port",
+          "write apache\\conf\\httpd.conf",
+          "write website\\pc2\\database\\local_port",
+          "php\\php.ini [PHP] error_log",
+          "php\\php.ini [PHP] extension_dir",
+          "php\\php.ini [PHP] upload_tmp_dir",
+          "php\\php.ini [Session] session.save_path"};
+}
+
 }  // namespace testing_support

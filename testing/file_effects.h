@@ -23,6 +23,14 @@ std::vector<std::string> FileEffects(const std::vector<std::string>& trace,
 std::vector<std::string> FileWrites(const std::vector<std::string>& trace,
                                     const std::string& folder);
 
+// What ApplyConfiguration writes, as FileEffects shows it: the router
+// ports and both addresses in sablo.ini, https_port, httpd.conf,
+// local_port and php.ini's four paths.
+std::vector<std::string> ConfigurationEffects(int routerHttpPort,
+                                              int routerHttpsPort,
+                                              const std::string& externalIp,
+                                              const std::string& localIp);
+
 }  // namespace testing_support
 
 #endif  // BRAMO_TESTING_FILE_EFFECTS_H_

@@ -14,6 +14,7 @@
 namespace {
 
 using platform::FakeEnv;
+using testing_support::ConfigurationEffects;
 using testing_support::FileEffects;
 using testing_support::FileWrites;
 using testing_support::TempFolder;
@@ -160,17 +161,7 @@ TEST_F(WebServerControlTest, ApplyNewPortsRunsItsThirteenSteps) {
         Join({{"tray modify idle "
                "\"Bramo重启中...\\n更换端口，Bramo需要重启\\n\""},
               // ApplyConfiguration with the new router ports.
-              {"sablo.ini [upnp] upnp.http.port=" + http,
-               "sablo.ini [upnp] upnp.https.port=" + https,
-               "sablo.ini [ip] ip.external=58.1.2.3",
-               "sablo.ini [ip] ip.internal=192.168.1.20",
-               "write website\\pc2\\database\\https_port",
-               "write apache\\conf\\httpd.conf",
-               "write website\\pc2\\database\\local_port",
-               "php\\php.ini [PHP] error_log",
-               "php\\php.ini [PHP] extension_dir",
-               "php\\php.ini [PHP] upload_tmp_dir",
-               "php\\php.ini [Session] session.save_path"},
+              ConfigurationEffects(c.http, c.https, "58.1.2.3", "192.168.1.20"),
               // The mode and the web server's ports.
               {"sablo.ini [pattern] pattern.type=" + std::to_string(c.mode),
                "sablo.ini [apache] apache.http.port=" + web,

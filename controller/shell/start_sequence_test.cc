@@ -22,6 +22,13 @@ using testing_support::TempFolder;
 using Trace = std::vector<std::string>;
 
 const char kLookup[] = "http://a.lookup.test/";
+// ApplyConfiguration's writes at start behind the router, then the ip file.
+const Trace kApplied = [] {
+  Trace applied = testing_support::ConfigurationEffects(
+      10080, 10443, "58.1.2.3", "192.168.1.20");
+  applied.push_back("write \\ip");
+  return applied;
+}();
 const char kUrls[] = "[url]\r\nurl.1=http://a.lookup.test/\r\n";
 const char kHttpdConf[] =
     "Listen 80  #HTTP#\r\nServerName localhost:80\r\n"
@@ -69,7 +76,7 @@ const std::string kAutoRunSettings =
 TEST_F(StartSequenceTest, AutomaticStartRunsEveryStepInOrder) {
   ASSERT_TRUE(Start(kAutoRunSettings));
   StopMonitorThread(&dlg);
-  const Trace expected = {
+  Trace expected = {
       "dialog create 102",
       "exstyle -0x40000 +0x80",
       "sysmenu append -",
@@ -98,30 +105,18 @@ TEST_F(StartSequenceTest, AutomaticStartRunsEveryStepInOrder) {
       "exec upnpc.exe -a 192.168.1.20 443 10443 tcp",
       "sleep 2000",
       "write \\ip",
-      // ApplyConfiguration: every configuration file from the addresses.
-      "sablo.ini [upnp] upnp.http.port=10080",
-      "sablo.ini [upnp] upnp.https.port=10443",
-      "sablo.ini [ip] ip.external=58.1.2.3",
-      "sablo.ini [ip] ip.internal=192.168.1.20",
-      "write website\\pc2\\database\\https_port",
-      "write apache\\conf\\httpd.conf",
-      "write website\\pc2\\database\\local_port",
-      "php\\php.ini [PHP] error_log",
-      "php\\php.ini [PHP] extension_dir",
-      "php\\php.ini [PHP] upload_tmp_dir",
-      "php\\php.ini [Session] session.save_path",
-      "write \\ip",
-      "tray modify idle \"Bramo正在启动...\"",
-      "sleep 2000",
-      "exec apache\\bin\\pv -f -k httpd.exe -q",
-      "sleep 10000",
-      "exec pskill httpd.exe",
-      "sleep 2000",
-      "exec apache\\bin\\httpd.exe",
-      "sleep 2000",
-      "tray modify unregistered \"Bramo未注册\\n请注册，享受Bramo带来的方便与"
-      "快捷！\\n\"",
   };
+  // ApplyConfiguration: every configuration file from the addresses; then
+  // the ip file, and the service.
+  expected.insert(expected.end(), kApplied.begin(), kApplied.end());
+  expected.insert(expected.end(),
+                  {"tray modify idle \"Bramo正在启动...\"", "sleep 2000",
+                   "exec apache\\bin\\pv -f -k httpd.exe -q", "sleep 10000",
+                   "exec pskill httpd.exe", "sleep 2000",
+                   "exec apache\\bin\\httpd.exe", "sleep 2000",
+                   "tray modify unregistered "
+                   "\"Bramo未注册\\n请注册，享受Bramo带来的方便与"
+                   "快捷！\\n\""});
   Trace steps = Effects();
   ASSERT_GE(steps.size(), expected.size());
   Trace head(steps.begin(), steps.begin() + expected.size());
@@ -235,18 +230,6 @@ TEST_F(StartSequenceTest, TheModeDecidesTheWebServersPorts) {
 // web server's ports are stored before its configuration is rewritten;
 // halted, only the first rewrite and local_port are made.
 TEST_F(StartSequenceTest, EachStartWritesItsFilesInOrder) {
-  const Trace applied = {"sablo.ini [upnp] upnp.http.port=10080",
-                         "sablo.ini [upnp] upnp.https.port=10443",
-                         "sablo.ini [ip] ip.external=58.1.2.3",
-                         "sablo.ini [ip] ip.internal=192.168.1.20",
-                         "write website\\pc2\\database\\https_port",
-                         "write apache\\conf\\httpd.conf",
-                         "write website\\pc2\\database\\local_port",
-                         "php\\php.ini [PHP] error_log",
-                         "php\\php.ini [PHP] extension_dir",
-                         "php\\php.ini [PHP] upload_tmp_dir",
-                         "php\\php.ini [Session] session.save_path",
-                         "write \\ip"};
   const Trace first = {"write apache\\conf\\httpd.conf",
                        "write website\\pc2\\database\\local_port"};
   auto join = [](std::initializer_list<Trace> parts) {
@@ -269,13 +252,13 @@ TEST_F(StartSequenceTest, EachStartWritesItsFilesInOrder) {
               "sablo.ini [apache] apache.https.port=10443"},
              first,
              {"write \\ip"},
-             applied}),
+             kApplied}),
        "Listen 10080  #HTTP#"},
       {"automatic, no service",
        std::string(kUrls) +
            "[pattern]\r\npattern.type=0\r\n[upnp]\r\nupnp.http.port=10080\r\n"
            "upnp.https.port=10443\r\n",
-       join({first, {"write \\ip"}, applied}), "Listen 80  #HTTP#"},
+       join({first, {"write \\ip"}, kApplied}), "Listen 80  #HTTP#"},
       {"halted", "[pattern]\r\npattern.type=0\r\n", first, "Listen 80  #HTTP#"},
   };
   for (const Case& c : cases) {
