@@ -14,6 +14,8 @@
 #define BRAMO_PLATFORM_THREAD_STOP_H_
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "platform/env.h"
 
@@ -57,6 +59,14 @@ class StopDeferral {
 // The pause of the real layers: `ms` of real time; on a thread with a
 // token it ends as soon as the token is cancelled, with ThreadStopped.
 void PauseThisThread(uint32_t ms);
+
+// For a blocking call that nothing can interrupt (the resolver's
+// gethostbyname): on a thread with a stop token, `call` runs on a helper
+// thread of its own while this thread waits for its answer, and a stop ends
+// the wait at once with ThreadStopped; the helper then finishes alone and
+// its answer is dropped, so what `call` uses must live as long as the
+// program.  On a thread without a token `call` simply runs.
+std::string CallAbandonable(const std::function<std::string()>& call);
 
 }  // namespace platform
 

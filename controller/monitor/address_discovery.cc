@@ -7,9 +7,15 @@
 #include "controller/service/port_conflicts.h"
 #include "controller/service/port_mapping.h"
 #include "controller/shell/brix7_dlg.h"
+#include "platform/thread_stop.h"
 
+// On Windows the answer comes from the resolver, which nothing can
+// interrupt; on the monitor thread it is asked where the service's stop
+// does not have to wait for it.
 void GetLocalIp(platform::Env& env, std::string& text) {
-  text = env.LocalIpv4Address();
+  platform::Env* asked = &env;
+  text =
+      platform::CallAbandonable([asked] { return asked->LocalIpv4Address(); });
 }
 
 void LookupExternalIp(platform::Env& env, std::string& text,

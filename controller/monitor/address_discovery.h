@@ -14,7 +14,8 @@ inline constexpr char kLoopbackAddress[] = "127.0.0.1";
 inline constexpr char kPlaceholderAddress[] = "0.0.0.0";
 
 // `text` becomes the machine's LAN address in dotted form, or empty when
-// it cannot be had.
+// it cannot be had.  On a thread that can be stopped, a stop ends it at
+// once (ThreadStopped), even while the resolver is still asked.
 void GetLocalIp(platform::Env& env, std::string& text);
 
 // Asks the lookup services in the set's order (byte order of the URLs)

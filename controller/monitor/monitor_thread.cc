@@ -22,6 +22,13 @@ void WriteReachability(Cbrix7Dlg& dlg, int value) {
   WriteReachabilityFile(dlg.env(), dlg.m_appDir, value);
 }
 
+// The address file carries the router port: not written while a port
+// change runs, nor after one with the port this pass checked.
+void SaveAddressFileAsChecked(Cbrix7Dlg& dlg) {
+  const Cbrix7Dlg::PortsClaim claim = dlg.ClaimPortsAsChecked();
+  if (claim.owns_lock()) dlg.SaveAddressFile();
+}
+
 }  // namespace
 
 // StopPoint between the steps: a stop asked for while a step ran ends the
@@ -38,7 +45,7 @@ void RunMonitorPass(Cbrix7Dlg& dlg) {
   platform::StopPoint();
   if (r == 0) {
     ShowRunning(dlg, user);
-    dlg.SaveAddressFile();
+    SaveAddressFileAsChecked(dlg);
     WriteReachability(dlg, 0);
     env.WinExec(RegisterCommandLine());
     env.WinExec(KeepAliveCommandLine());

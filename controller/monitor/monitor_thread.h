@@ -15,6 +15,9 @@ class Cbrix7Dlg;
 //     answered), 2000 ms, a second check; on its success the running text
 //     and norvik.exe (no pulvo.exe), then 60000 ms; on its failure no
 //     pause.
+// While a port change runs, the steps that touch the ports (the ip file,
+// the recheck's changes) wait for it, and are left out when it ran since
+// the pass's reverse check.
 // On a stopped thread it ends with platform::ThreadStopped at its next
 // step, pause or effect.
 void RunMonitorPass(Cbrix7Dlg& dlg);

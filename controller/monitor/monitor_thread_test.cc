@@ -13,12 +13,15 @@
 #include "controller/shell/gbk_text.h"
 #include "framework/win_thread.h"
 #include "platform/fake/fake_env.h"
+#include "testing/file_effects.h"
 #include "testing/temp_folder.h"
 
 namespace {
 
 using platform::FakeEnv;
 using platform::HttpResult;
+using testing_support::FileEffects;
+using testing_support::FileWrites;
 using testing_support::TempFolder;
 using Trace = std::vector<std::string>;
 
@@ -57,21 +60,13 @@ class MonitorPassTest : public ::testing::Test {
     return std::string("tray modify ") + role + " \"" +
            platform::TraceText(CutGbk(text, 127)) + "\"";
   }
-  std::string Write(const std::string& relative) const {
-    return "write " + dlg.m_appDir + relative;
+  static std::string Write(const std::string& relative) {
+    return "write " + relative;
   }
   std::string Running() { return dlg.BuildStatusText(true, "bob", "bob"); }
   std::string Unreachable() { return dlg.BuildStatusText(false, "bob", ""); }
-  // The trace without the writes of the settings file.
-  Trace Effects() const {
-    Trace effects;
-    for (const std::string& line : env.trace()) {
-      if (line.find("sablo.ini") == std::string::npos) {
-        effects.push_back(line);
-      }
-    }
-    return effects;
-  }
+  // Everything the pass did, its file writes included (FileEffects).
+  Trace Effects() const { return FileEffects(env.trace(), dlg.m_appDir); }
 
   TempFolder dir;
   FakeEnv env;
@@ -95,10 +90,10 @@ TEST_F(MonitorPassTest, WithoutAUserItOnlyWaits) {
 TEST_F(MonitorPassTest, AReachableServerIsReportedAndRegistered) {
   Answer(kReverseUrl, "bob");
   RunMonitorPass(dlg);
-  EXPECT_EQ(env.trace(), (Trace{kGetReverse, Tray("running", Running()),
-                                Tray("running", Running()), Write("\\ip"),
-                                Write("website\\pc2\\database\\rc.txt"),
-                                kNorvik, kPulvo, "sleep 60000"}));
+  EXPECT_EQ(Effects(), (Trace{kGetReverse, Tray("running", Running()),
+                              Tray("running", Running()), Write("\\ip"),
+                              Write("website\\pc2\\database\\rc.txt"), kNorvik,
+                              kPulvo, "sleep 60000"}));
   EXPECT_EQ(dir.Read("ip"), "58.1.2.3:12345\r\n");
   EXPECT_EQ(dir.Read("website/pc2/database/rc.txt"), "0");
 }
@@ -113,6 +108,10 @@ TEST_F(MonitorPassTest, UnreachableTwiceStartsNothingAndDoesNotWait) {
                    "local ip 192.168.1.20",
                    "exec upnpc.exe -a 192.168.1.20 80 12345 tcp", "sleep 2000",
                    "exec upnpc.exe -a 192.168.1.20 443 13579 tcp", "sleep 2000",
+                   "sablo.ini [upnp] upnp.http.port=12345",
+                   "sablo.ini [upnp] upnp.https.port=13579",
+                   "sablo.ini [ip] ip.external=58.1.2.3",
+                   "sablo.ini [ip] ip.internal=192.168.1.20",
                    Write("website\\pc2\\database\\https_port"), Write("\\ip"),
                    "sleep 2000", kGetReverse, Tray("warning", Unreachable())}));
   EXPECT_EQ(dir.Read("website/pc2/database/rc.txt"), "1");
@@ -125,6 +124,16 @@ TEST_F(MonitorPassTest, AnotherInstallationAnsweringMovesTheRouterPorts) {
   EXPECT_EQ(dir.Read("website/pc2/database/rc.txt"), "1");
   EXPECT_EQ(dlg.m_routerHttpPort, 11111);
   EXPECT_EQ(dlg.m_routerHttpsPort, 12222);
+  const Trace saved = {"sablo.ini [upnp] upnp.http.port=11111",
+                       "sablo.ini [upnp] upnp.https.port=12222",
+                       "sablo.ini [ip] ip.external=58.1.2.3",
+                       "sablo.ini [ip] ip.internal=192.168.1.20",
+                       Write("website\\pc2\\database\\https_port"),
+                       Write("\\ip")};
+  Trace writes = {Write("website\\pc2\\database\\rc.txt")};
+  writes.insert(writes.end(), saved.begin(), saved.end());  // the new ports
+  writes.insert(writes.end(), saved.begin(), saved.end());  // the recheck's
+  EXPECT_EQ(FileWrites(env.trace(), dlg.m_appDir), writes);
   EXPECT_EQ(
       env.TraceStartingWith("exec "),
       (Trace{"exec upnpc.exe -a 192.168.1.20 80 11111 tcp",
@@ -204,6 +213,23 @@ TEST_F(MonitorStopTest, DuringARecheck) {
   EXPECT_TRUE(env.TraceStartingWith("exec upnpc").empty());
 }
 
+// The recheck asks for the LAN address, and the resolver never answers
+// (gethostbyname cannot be interrupted): the stop does not wait for it.
+TEST_F(MonitorStopTest, WhileTheResolverNeverAnswers) {
+  env.local_ip_hangs = true;
+  StartMonitorThread(&dlg);
+  ASSERT_TRUE(env.AwaitHeldPause());
+  StopService(&dlg);
+  EXPECT_EQ(dlg.m_pMonitorThread, nullptr);
+  EXPECT_EQ(env.held_now(), 1);  // the resolver is still asked
+  const Trace stopped = env.trace();
+  EXPECT_EQ(stopped.back(), "tray modify idle \"Bramo停止提供网络服务!\"");
+  env.ReleaseHeld();
+  ASSERT_TRUE(env.AwaitTrace("local ip 192.168.1.20"));
+  // Its late answer is dropped: nothing follows it.
+  EXPECT_EQ(env.trace().size(), stopped.size() + 1);
+}
+
 TEST_F(MonitorStopTest, TheStoppingTooltipIsNeverReplacedByTheMonitor) {
   // The monitor passes as fast as it can; the stop's texts come last.
   Answer(kReverseUrl, "bob");
@@ -240,6 +266,21 @@ TEST_F(MonitorPassTest, AStopWaitsForTheEndOfAHoldOfTheStateLock) {
   EXPECT_EQ(dir.Read("ip"), "58.1.2.3:12345\r\n");
   EXPECT_EQ(dir.Read("website/pc2/database/https_port"), "13579");
   EXPECT_TRUE(env.TraceStartingWith("exec").empty());
+}
+
+// The dialog going away with its monitor still running stops it first:
+// the thread would go on using the dialog.
+TEST(MonitorLifetimeTest, DestroyingTheDialogStopsItsMonitor) {
+  TempFolder dir;
+  FakeEnv env;
+  env.held_pauses = {2000};  // no user: the monitor waits in its poll
+  {
+    Cbrix7Dlg dlg(&env);
+    dlg.m_appDir = dir.windows_path();
+    StartMonitorThread(&dlg);
+    ASSERT_TRUE(env.AwaitHeldPause());
+  }
+  EXPECT_EQ(env.held_now(), 0);
 }
 
 // Both threads at once: the monitor's passes against a scripted fake while

@@ -22,7 +22,12 @@ std::string Cbrix7Dlg::BuildStatusText(bool mode, const std::string& user,
 }
 
 int Cbrix7Dlg::CheckReverseDetection(const std::string& user) {
-  const Addresses now = SnapshotAddresses();
+  Addresses now;
+  {
+    auto lock = LockState();
+    now = SnapshotAddresses();
+    m_checkedPortChanges = m_portChanges;
+  }
   int result = 1;
   std::string answer;
   if (!now.externalIp.empty()) {
@@ -62,17 +67,18 @@ int Cbrix7Dlg::RecheckAddresses(const std::string& user, bool noAnswer) {
   std::string found;
   LookupExternalIp(env(), found, m_urls, m_httpOptions);
   if (found.empty()) return 1;
+  std::string local;
+  GetLocalIp(env(), local);
+  // From here on the ports may change: not while a port change runs, and
+  // not at all after one, since the check asked about its old ports.
+  const PortsClaim claim = ClaimPortsAsChecked();
+  if (!claim.owns_lock()) return 0;
   std::string oldExternal;
+  std::string oldLocal;
   {
     auto lock = LockState();
     oldExternal = m_externalIp;
     m_externalIp = found;
-  }
-  std::string local;
-  GetLocalIp(env(), local);
-  std::string oldLocal;
-  {
-    auto lock = LockState();
     oldLocal = m_localIp;
     m_localIp = local;
   }

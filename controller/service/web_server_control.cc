@@ -167,6 +167,10 @@ int ApplyNewPorts(Cbrix7Dlg* dlg, int httpPort, int httpsPort, int mode) {
   platform::Env& env = dlg->env();
   const std::string& folder = dlg->m_appDir;
   dlg->SetTrayStatus(dlg->m_hIconIdle, kRestartingTip);
+  // The ports are this sequence's until it ends: the monitor neither
+  // chooses, maps nor saves ports meanwhile, and drops what it found
+  // about the old ones.
+  const Cbrix7Dlg::PortsClaim claim = dlg->ClaimPortsForChange();
 
   std::set<int> oldPorts;
   {

@@ -57,7 +57,9 @@ int ApplyConfiguration(Cbrix7Dlg* dlg, const std::string& folder,
 
 // The port-settings change: new router ports and mode (1 manual, 0
 // automatic) applied, the web server restarted on its ports, the old
-// mappings replaced and the registration run.
+// mappings replaced and the registration run.  It holds the ports
+// (Cbrix7Dlg::ClaimPortsForChange) from after its first tooltip to its end,
+// waiting first for a repair of the monitor under way.
 int ApplyNewPorts(Cbrix7Dlg* dlg, int httpPort, int httpsPort, int mode);
 
 // Exit: ends the web server (pv only), norvik, pulvo and curl, and removes

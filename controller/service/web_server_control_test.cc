@@ -2,14 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "controller/shell/brix7_dlg.h"
 #include "framework/win_thread.h"
 #include "platform/fake/fake_env.h"
+#include "testing/file_effects.h"
 #include "testing/temp_folder.h"
 
 namespace {
 
 using platform::FakeEnv;
+using testing_support::ConfigurationEffects;
+using testing_support::FileEffects;
+using testing_support::FileWrites;
 using testing_support::TempFolder;
 using Trace = std::vector<std::string>;
 
@@ -46,17 +53,8 @@ class WebServerControlTest : public ::testing::Test {
     dlg.m_routerHttpsPort = 13579;
     env.ClearTrace();
   }
-  // The commands and pauses of the trace, in order.
-  Trace Steps() const {
-    Trace steps;
-    for (const std::string& line : env.trace()) {
-      if (line.rfind("exec ", 0) == 0 || line.rfind("sleep ", 0) == 0 ||
-          line.rfind("tray ", 0) == 0) {
-        steps.push_back(line);
-      }
-    }
-    return steps;
-  }
+  // Everything the sequence did, its file writes included (FileEffects).
+  Trace Steps() const { return FileEffects(env.trace(), dlg.m_appDir); }
   std::string Setting(const std::string& section, const std::string& key) {
     return env.GetProfileText(section, key, "(none)", 64,
                               dlg.m_appDir + "sablo.ini");
@@ -115,60 +113,156 @@ TEST_F(WebServerControlTest, StartServiceWithAUserShowsNoUnregisteredText) {
             Join({{"tray modify idle \"Bramo启动中...\""}, kRestart}));
 }
 
+// ApplyNewPorts's thirteen steps with every file they write, for a new
+// HTTP port in manual mode, the mode alone changed to automatic, and
+// swapped router ports.  A program holding the web server's HTTP port is
+// ended (FreePorts takes the web server's ports, not the router's).
 TEST_F(WebServerControlTest, ApplyNewPortsRunsItsThirteenSteps) {
-  // Manual mode, HTTP router port 12345 -> 10090.
-  env.port_owners = {{10090, 4242}};
-  env.processes = {{4242, std::string("other.exe")}};
-  EXPECT_EQ(ApplyNewPorts(&dlg, 10090, 13579, 1), 0);
-  EXPECT_EQ(
-      Steps(),
-      Join(
-          {{"tray modify idle \"Bramo重启中...\\n更换端口，Bramo需要重启\\n\""},
-           {kPv, "sleep 10000", kPskillHttpd, "sleep 2000"},
-           {"sleep 1000"},  // FreePorts: the holder of 10090 ended
-           kRestart,
-           {"exec upnpc.exe -d 12345 tcp", "sleep 1000",
-            "exec upnpc.exe -a 192.168.1.20 10090 10090 tcp", "sleep 2000",
-            "exec upnpc.exe -a 192.168.1.20 13579 13579 tcp", "sleep 2000",
-            kNorvik, "sleep 2000", "tray modify running \"Bramo运行中...\""}}));
-  EXPECT_EQ(env.TraceStartingWith("terminate"), (Trace{"terminate 4242"}));
-  EXPECT_TRUE(dlg.m_manualMode);
-  EXPECT_EQ(dlg.m_httpPort, 10090);
-  EXPECT_EQ(dlg.m_httpsPort, 13579);
-  EXPECT_EQ(Setting("upnp", "upnp.http.port"), "10090");
-  EXPECT_EQ(Setting("apache", "apache.http.port"), "10090");
-  EXPECT_EQ(Setting("pattern", "pattern.type"), "1");
-  EXPECT_EQ(dir.Read("website/pc2/database/local_port"), "10090:13579");
-  EXPECT_EQ(dir.Read("ip"), "58.1.2.3:10090\r\n");
-  EXPECT_NE(dir.Read("apache/conf/httpd.conf").find("Listen 10090  #HTTP#"),
-            std::string::npos);
+  struct Case {
+    const char* name;
+    int http, https, mode;
+    Trace unmaps;
+    int web, webs;  // the web server's ports after the change
+  } cases[] = {
+      {"manual, new HTTP port",
+       10090,
+       13579,
+       1,
+       {"exec upnpc.exe -d 12345 tcp", "sleep 1000"},
+       10090,
+       13579},
+      {"automatic, only the mode", 12345, 13579, 0, {}, 80, 443},
+      {"automatic, swapped",
+       13579,
+       12345,
+       0,
+       {"exec upnpc.exe -d 12345 tcp", "sleep 1000",
+        "exec upnpc.exe -d 13579 tcp", "sleep 1000"},
+       80,
+       443},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    dlg.m_routerHttpPort = 12345;
+    dlg.m_routerHttpsPort = 13579;
+    dlg.m_manualMode = true;
+    dlg.m_httpPort = 12345;
+    dlg.m_httpsPort = 13579;
+    env.port_owners = {{c.web, 4242}};
+    env.processes = {{4242, std::string("other.exe")}};
+    env.ClearTrace();
+    EXPECT_EQ(ApplyNewPorts(&dlg, c.http, c.https, c.mode), 0);
+    const std::string web = std::to_string(c.web);
+    const std::string webs = std::to_string(c.webs);
+    const std::string http = std::to_string(c.http);
+    const std::string https = std::to_string(c.https);
+    EXPECT_EQ(
+        Steps(),
+        Join({{"tray modify idle "
+               "\"Bramo重启中...\\n更换端口，Bramo需要重启\\n\""},
+              // ApplyConfiguration with the new router ports.
+              ConfigurationEffects(c.http, c.https, "58.1.2.3", "192.168.1.20"),
+              // The mode and the web server's ports.
+              {"sablo.ini [pattern] pattern.type=" + std::to_string(c.mode),
+               "sablo.ini [apache] apache.http.port=" + web,
+               "sablo.ini [apache] apache.https.port=" + webs,
+               "write apache\\conf\\httpd.conf",
+               "write website\\pc2\\database\\local_port"},
+              {kPv, "sleep 10000", kPskillHttpd, "sleep 2000"},
+              {"sleep 1000", "terminate 4242"},
+              kRestart,
+              c.unmaps,
+              {"exec upnpc.exe -a 192.168.1.20 " + web + " " + http + " tcp",
+               "sleep 2000",
+               "exec upnpc.exe -a 192.168.1.20 " + webs + " " + https + " tcp",
+               "sleep 2000", "write \\ip", kNorvik, "sleep 2000",
+               "tray modify running \"Bramo运行中...\""}}));
+    EXPECT_EQ(dlg.m_manualMode, c.mode == 1);
+    EXPECT_EQ(Setting("upnp", "upnp.http.port"), http);
+    EXPECT_EQ(dir.Read("website/pc2/database/local_port"), web + ":" + webs);
+    EXPECT_EQ(dir.Read("ip"), "58.1.2.3:" + http + "\r\n");
+    EXPECT_NE(
+        dir.Read("apache/conf/httpd.conf").find("Listen " + web + "  #HTTP#"),
+        std::string::npos);
+  }
 }
 
-TEST_F(WebServerControlTest, ApplyNewPortsWithOnlyTheModeChangedUnmapsNothing) {
-  dlg.m_manualMode = true;
-  dlg.m_httpPort = 12345;
-  dlg.m_httpsPort = 13579;
-  ApplyNewPorts(&dlg, 12345, 13579, 0);
-  EXPECT_TRUE(env.TraceStartingWith("exec upnpc.exe -d").empty());
-  EXPECT_FALSE(dlg.m_manualMode);
-  EXPECT_EQ(dlg.m_httpPort, 80);
-  EXPECT_EQ(dlg.m_httpsPort, 443);
-  EXPECT_EQ(dir.Read("website/pc2/database/local_port"), "80:443");
-  EXPECT_EQ(Setting("pattern", "pattern.type"), "0");
-  EXPECT_EQ(env.TraceStartingWith("exec upnpc.exe -a"),
-            (Trace{"exec upnpc.exe -a 192.168.1.20 80 12345 tcp",
-                   "exec upnpc.exe -a 192.168.1.20 443 13579 tcp"}));
-}
-
-TEST_F(WebServerControlTest, SwappedRouterPortsAreUnmappedBeforeTheNewMaps) {
-  ApplyNewPorts(&dlg, 13579, 12345, 0);
-  Trace upnp = env.TraceStartingWith("exec upnpc.exe");
-  EXPECT_EQ(upnp,
+// The user moves to manual ports 10090/10443 while another installation
+// answers at the old router port: the monitor's check found that before
+// the change began, and its repair would move the router ports.  It waits
+// for the change and then leaves the ports alone; the user's ports end
+// up saved, mapped and in the ip file.
+TEST_F(WebServerControlTest, APortChangeOwnsThePortsWhileTheMonitorRepairs) {
+  const std::string oldCheck =
+      "http get http://58.1.2.3:12345/pc2/ReverseDetection.php "
+      "agent=DadoRE/1.0";
+  dir.Write("website/pc2/database/current_user", "bob");
+  dlg.m_urls = {"http://a.lookup.test/"};
+  env.http_answers["http://a.lookup.test/"] = {platform::HttpResult::kOk, 200,
+                                               "58.1.2.3"};
+  env.http_answers["http://58.1.2.3:12345/pc2/ReverseDetection.php"] = {
+      platform::HttpResult::kOk, 200, "alice"};
+  env.http_answers["http://58.1.2.3:10090/pc2/ReverseDetection.php"] = {
+      platform::HttpResult::kOk, 200, "bob"};
+  const std::string pulvo =
+      "exec pulvo.exe http://reg.bramo.example/regist/regist.php";
+  env.held_lines = {oldCheck, kPv, pulvo};
+  StartMonitorThread(&dlg);
+  ASSERT_TRUE(env.AwaitTrace(oldCheck));
+  std::thread change([&] { ApplyNewPorts(&dlg, 10090, 10443, 1); });
+  ASSERT_TRUE(env.AwaitTrace(kPv));  // the change holds the ports
+  env.Release(oldCheck);
+  ASSERT_TRUE(env.AwaitTrace("local ip 192.168.1.20"));
+  // The repair waits: no new ports drawn, nothing mapped, no pause.
+  EXPECT_FALSE(env.AwaitTrace("sleep 2000", 1, 300));
+  env.Release(kPv);
+  change.join();
+  // It goes on after: its second check reaches the server at the new
+  // port, and its next pass writes the ip file with it.
+  ASSERT_TRUE(env.AwaitTrace(pulvo));
+  const Trace writes = FileWrites(env.trace(), dlg.m_appDir);
+  EXPECT_EQ(std::count(writes.begin(), writes.end(), "write \\ip"), 2);
+  env.ReleaseHeld();
+  StopMonitorThread(&dlg);
+  EXPECT_EQ(env.TraceStartingWith("exec upnpc.exe"),
             (Trace{"exec upnpc.exe -d 12345 tcp", "exec upnpc.exe -d 13579 tcp",
-                   "exec upnpc.exe -a 192.168.1.20 80 13579 tcp",
-                   "exec upnpc.exe -a 192.168.1.20 443 12345 tcp"}));
-  EXPECT_EQ(dir.Read("ip"), "58.1.2.3:13579\r\n");
-  EXPECT_EQ(Setting("upnp", "upnp.https.port"), "12345");
+                   "exec upnpc.exe -a 192.168.1.20 10090 10090 tcp",
+                   "exec upnpc.exe -a 192.168.1.20 10443 10443 tcp"}));
+  EXPECT_EQ(Setting("upnp", "upnp.http.port"), "10090");
+  EXPECT_EQ(Setting("upnp", "upnp.https.port"), "10443");
+  EXPECT_EQ(dir.Read("ip"), "58.1.2.3:10090\r\n");
+  EXPECT_EQ(dlg.m_routerHttpPort, 10090);
+  EXPECT_EQ(env.tray_icons().at(128).rfind("Bramo", 0), 0u);
+}
+
+// The check reached the server at the old port just before a port change
+// began: the reachable pass writes no ip file while the change runs, nor
+// after it, whose own ip file holds the new port.
+TEST_F(WebServerControlTest, AReachablePassLeavesTheIpFileToAPortChange) {
+  const std::string oldCheck =
+      "http get http://58.1.2.3:12345/pc2/ReverseDetection.php "
+      "agent=DadoRE/1.0";
+  const std::string ipWrite = "write " + dlg.m_appDir + "\\ip";
+  const std::string rcWrite =
+      "write " + dlg.m_appDir + "website\\pc2\\database\\rc.txt";
+  dir.Write("website/pc2/database/current_user", "bob");
+  env.http_answers["http://58.1.2.3:12345/pc2/ReverseDetection.php"] = {
+      platform::HttpResult::kOk, 200, "bob"};
+  env.held_pauses = {60000};
+  env.held_lines = {oldCheck, kPv};
+  StartMonitorThread(&dlg);
+  ASSERT_TRUE(env.AwaitTrace(oldCheck));
+  std::thread change([&] { ApplyNewPorts(&dlg, 10090, 10443, 1); });
+  ASSERT_TRUE(env.AwaitTrace(kPv));
+  env.Release(oldCheck);
+  EXPECT_FALSE(env.AwaitTrace(ipWrite, 1, 300));
+  env.Release(kPv);
+  change.join();
+  ASSERT_TRUE(env.AwaitTrace(rcWrite));
+  StopMonitorThread(&dlg);
+  const Trace trace = env.trace();
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), ipWrite), 1);
+  EXPECT_EQ(dir.Read("ip"), "58.1.2.3:10090\r\n");
 }
 
 TEST_F(WebServerControlTest, ShutdownForExitKillsWithPvOnlyAndUnmapsBoth) {

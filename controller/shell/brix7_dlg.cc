@@ -33,6 +33,21 @@ Cbrix7Dlg::StateLock Cbrix7Dlg::LockState() const {
   return StateLock(m_stateLock);
 }
 
+Cbrix7Dlg::PortsClaim Cbrix7Dlg::ClaimPortsForChange() {
+  PortsClaim claim(m_portsOwner);
+  auto lock = LockState();
+  ++m_portChanges;
+  return claim;
+}
+
+Cbrix7Dlg::PortsClaim Cbrix7Dlg::ClaimPortsAsChecked() {
+  platform::StopPoint();
+  PortsClaim claim(m_portsOwner);
+  auto lock = LockState();
+  if (m_portChanges != m_checkedPortChanges) claim.unlock();
+  return claim;
+}
+
 Cbrix7Dlg::Addresses Cbrix7Dlg::SnapshotAddresses() const {
   auto lock = LockState();
   return Addresses{m_localIp,   m_externalIp,     m_httpPort,

@@ -67,6 +67,24 @@ class Cbrix7Dlg : public framework::CDialog {
   };
   StateLock LockState() const;
 
+  // The router ports' owner.  A port change (ApplyNewPorts) holds it
+  // from its first step after the restarting text to its last; the
+  // monitor thread holds it around what it does to the ports after a
+  // reverse check (choosing new ones, mapping and unmapping them, writing
+  // them to the settings and data files).  Unlike the state lock it is
+  // held across pauses and router commands: the monitor waits for a port
+  // change to end (no stop can come meanwhile, since stops and port
+  // changes both run on the user-interface thread), and a port change
+  // waits for a repair under way.  Taken before the state lock, never
+  // while holding it.
+  using PortsClaim = std::unique_lock<std::mutex>;
+  // The port change's claim; counts one more port change.
+  PortsClaim ClaimPortsForChange();
+  // The monitor's claim.  Not held (owns_lock() false) when a port change
+  // ran since the last CheckReverseDetection took its ports: what that
+  // check found is about ports no longer in use, so nothing is done on it.
+  PortsClaim ClaimPortsAsChecked();
+
   // The shared addresses and ports, copied under the lock.
   struct Addresses {
     std::string localIp;
@@ -101,7 +119,8 @@ class Cbrix7Dlg : public framework::CDialog {
   // again and, by what changed, rewrites the settings and the address
   // file, maps again, or moves to new router ports.  `noAnswer` is false
   // when another installation answered.  Returns 1, with nothing changed,
-  // when no lookup service gave a public address; else 0.
+  // when no lookup service gave a public address; else 0, also when a port
+  // change ran since the check, which leaves everything as it is.
   int RecheckAddresses(const std::string& user, bool noAnswer);
 
   // Writes the router settings, maps the router ports again and writes
@@ -190,6 +209,8 @@ class Cbrix7Dlg : public framework::CDialog {
   void OnToggleAutoRun();
   void OnToggleService();
   void OnAbout();
+  // Stops the monitor thread, then ShutdownForExit, the tray icon's
+  // removal and the end of the dialog.
   void OnExit();
   void OnUpdateStartWithWindows(framework::CCmdUI* ui);
   void OnUpdateAutoRun(framework::CCmdUI* ui);
@@ -201,6 +222,11 @@ class Cbrix7Dlg : public framework::CDialog {
   void FillTip(const std::string& text);
 
   mutable std::recursive_mutex m_stateLock;
+  std::mutex m_portsOwner;
+  // Port changes begun, and their count when the last reverse check took
+  // its ports; both under the state lock.
+  unsigned m_portChanges = 0;
+  unsigned m_checkedPortChanges = 0;
 };
 
 #endif  // BRAMO_CONTROLLER_SHELL_BRIX7_DLG_H_

@@ -9,16 +9,26 @@
 #include "controller/shell/brix7_dlg.h"
 #include "framework/win_thread.h"
 #include "platform/fake/fake_env.h"
+#include "testing/file_effects.h"
 #include "testing/temp_folder.h"
 
 namespace {
 
 using platform::FakeEnv;
 using platform::HttpResult;
+using testing_support::FileEffects;
+using testing_support::FileWrites;
 using testing_support::TempFolder;
 using Trace = std::vector<std::string>;
 
 const char kLookup[] = "http://a.lookup.test/";
+// ApplyConfiguration's writes at start behind the router, then the ip file.
+const Trace kApplied = [] {
+  Trace applied = testing_support::ConfigurationEffects(
+      10080, 10443, "58.1.2.3", "192.168.1.20");
+  applied.push_back("write \\ip");
+  return applied;
+}();
 const char kUrls[] = "[url]\r\nurl.1=http://a.lookup.test/\r\n";
 const char kHttpdConf[] =
     "Listen 80  #HTTP#\r\nServerName localhost:80\r\n"
@@ -42,17 +52,8 @@ class StartSequenceTest : public ::testing::Test {
     dir.Write("sablo.ini", ini);
     return dlg.Create();
   }
-  // What the user-interface thread did, without file writes: programs,
-  // pauses, tray, boxes, menus, the browser and the exit.
-  Trace Steps() const {
-    Trace steps;
-    for (const std::string& line : env.trace()) {
-      if (line.rfind("write ", 0) != 0 && line.rfind("profile ", 0) != 0) {
-        steps.push_back(line);
-      }
-    }
-    return steps;
-  }
+  // What the sequence did, its file writes included (FileEffects).
+  Trace Effects() const { return FileEffects(env.trace(), dlg.m_appDir); }
   std::string Setting(const std::string& section, const std::string& key) {
     return env.GetProfileText(section, key, "(none)", 64,
                               dlg.m_appDir + "sablo.ini");
@@ -75,13 +76,14 @@ const std::string kAutoRunSettings =
 TEST_F(StartSequenceTest, AutomaticStartRunsEveryStepInOrder) {
   ASSERT_TRUE(Start(kAutoRunSettings));
   StopMonitorThread(&dlg);
-  const std::string folder = dlg.m_appDir;
-  const Trace expected = {
+  Trace expected = {
       "dialog create 102",
       "exstyle -0x40000 +0x80",
       "sysmenu append -",
       "sysmenu append 16 关于Bramo(&A)...",
       "window icons app",
+      "write apache\\conf\\httpd.conf",
+      "write website\\pc2\\database\\local_port",
       "tray add idle \"Bramo正在初始化...\"",
       "menu load 132",
       "exec netsh.exe advfirewall firewall delete rule name=\"Apache HTTP "
@@ -89,12 +91,10 @@ TEST_F(StartSequenceTest, AutomaticStartRunsEveryStepInOrder) {
       "sleep 2000",
       "exec netsh advfirewall firewall add rule name=\"Apache HTTP Server\" "
       "dir=in  action=allow profile=any description=\"Sablo Box In Windows\" "
-      "program=\"" +
-          folder + "apache\\bin\\httpd.exe\" enable=yes",
+      "program=\"apache\\bin\\httpd.exe\" enable=yes",
       "exec netsh advfirewall firewall add rule name=\"Apache HTTP Server\" "
       "dir=out action=allow profile=any description=\"Sablo Box In Windows\" "
-      "program=\"" +
-          folder + "apache\\bin\\httpd.exe\" enable=yes",
+      "program=\"apache\\bin\\httpd.exe\" enable=yes",
       "sleep 2000",
       "local ip 192.168.1.20",
       "http get http://a.lookup.test/ agent=DadoRE/1.0",
@@ -104,18 +104,20 @@ TEST_F(StartSequenceTest, AutomaticStartRunsEveryStepInOrder) {
       "sleep 2000",
       "exec upnpc.exe -a 192.168.1.20 443 10443 tcp",
       "sleep 2000",
-      "tray modify idle \"Bramo正在启动...\"",
-      "sleep 2000",
-      "exec apache\\bin\\pv -f -k httpd.exe -q",
-      "sleep 10000",
-      "exec pskill httpd.exe",
-      "sleep 2000",
-      "exec apache\\bin\\httpd.exe",
-      "sleep 2000",
-      "tray modify unregistered \"Bramo未注册\\n请注册，享受Bramo带来的方便与"
-      "快捷！\\n\"",
+      "write \\ip",
   };
-  Trace steps = Steps();
+  // ApplyConfiguration: every configuration file from the addresses; then
+  // the ip file, and the service.
+  expected.insert(expected.end(), kApplied.begin(), kApplied.end());
+  expected.insert(expected.end(),
+                  {"tray modify idle \"Bramo正在启动...\"", "sleep 2000",
+                   "exec apache\\bin\\pv -f -k httpd.exe -q", "sleep 10000",
+                   "exec pskill httpd.exe", "sleep 2000",
+                   "exec apache\\bin\\httpd.exe", "sleep 2000",
+                   "tray modify unregistered "
+                   "\"Bramo未注册\\n请注册，享受Bramo带来的方便与"
+                   "快捷！\\n\""});
+  Trace steps = Effects();
   ASSERT_GE(steps.size(), expected.size());
   Trace head(steps.begin(), steps.begin() + expected.size());
   EXPECT_EQ(head, expected);
@@ -137,7 +139,7 @@ TEST_F(StartSequenceTest, AutomaticStartFreesThePortsBeforeItsPause) {
   env.port_owners = {{443, 500}};
   ASSERT_TRUE(Start(kAutoRunSettings));
   StopMonitorThread(&dlg);
-  const Trace steps = Steps();
+  const Trace steps = Effects();
   auto at = std::find(steps.begin(), steps.end(),
                       "tray modify idle \"Bramo正在启动...\"");
   ASSERT_LE(at + 5, steps.end());
@@ -154,7 +156,7 @@ TEST_F(StartSequenceTest, AutomaticStartWithAUserShowsNoUnregisteredText) {
   ASSERT_TRUE(Start(kAutoRunSettings));
   ASSERT_NE(dlg.m_pMonitorThread, nullptr);
   StopMonitorThread(&dlg);
-  Trace steps = Steps();
+  Trace steps = Effects();
   auto started =
       std::find(steps.begin(), steps.end(), "exec apache\\bin\\httpd.exe");
   ASSERT_NE(started, steps.end());
@@ -223,22 +225,54 @@ TEST_F(StartSequenceTest, TheModeDecidesTheWebServersPorts) {
   }
 }
 
-TEST_F(StartSequenceTest, ManualModeStoresItsPortsBeforeTheRewrite) {
-  ASSERT_TRUE(Start(std::string(kUrls) +
-                    "[pattern]\r\npattern.type=1\r\n[upnp]\r\n"
-                    "upnp.http.port=10080\r\nupnp.https.port=10443\r\n"));
-  EXPECT_EQ(Setting("apache", "apache.http.port"), "10080");
-  EXPECT_EQ(Setting("apache", "apache.https.port"), "10443");
-  Trace trace = env.trace();
-  auto stored = std::find(trace.begin(), trace.end(),
-                          "profile write [apache] apache.https.port=10443 " +
-                              dlg.m_appDir + "sablo.ini");
-  auto rewritten =
-      std::find(trace.begin(), trace.end(),
-                "write " + dlg.m_appDir + "apache\\conf\\httpd.conf");
-  ASSERT_NE(stored, trace.end());
-  EXPECT_LT(stored, rewritten);
-  EXPECT_TRUE(dlg.m_manualMode);
+// The files each kind of start writes, in order (the automatic start with
+// the service: AutomaticStartRunsEveryStepInOrder).  In manual mode the
+// web server's ports are stored before its configuration is rewritten;
+// halted, only the first rewrite and local_port are made.
+TEST_F(StartSequenceTest, EachStartWritesItsFilesInOrder) {
+  const Trace first = {"write apache\\conf\\httpd.conf",
+                       "write website\\pc2\\database\\local_port"};
+  auto join = [](std::initializer_list<Trace> parts) {
+    Trace all;
+    for (const Trace& part : parts)
+      all.insert(all.end(), part.begin(), part.end());
+    return all;
+  };
+  struct Case {
+    const char* name;
+    std::string ini;
+    Trace writes;
+    std::string listen;
+  } cases[] = {
+      {"manual",
+       std::string(kUrls) +
+           "[pattern]\r\npattern.type=1\r\n[upnp]\r\nupnp.http.port=10080\r\n"
+           "upnp.https.port=10443\r\n",
+       join({{"sablo.ini [apache] apache.http.port=10080",
+              "sablo.ini [apache] apache.https.port=10443"},
+             first,
+             {"write \\ip"},
+             kApplied}),
+       "Listen 10080  #HTTP#"},
+      {"automatic, no service",
+       std::string(kUrls) +
+           "[pattern]\r\npattern.type=0\r\n[upnp]\r\nupnp.http.port=10080\r\n"
+           "upnp.https.port=10443\r\n",
+       join({first, {"write \\ip"}, kApplied}), "Listen 80  #HTTP#"},
+      {"halted", "[pattern]\r\npattern.type=0\r\n", first, "Listen 80  #HTTP#"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeEnv env2;
+    env2.module_path = env.module_path;
+    env2.http_answers = env.http_answers;
+    dir.Write("apache/conf/httpd.conf", kHttpdConf);
+    dir.Write("sablo.ini", c.ini);
+    Cbrix7Dlg dlg2(&env2);
+    dlg2.Create();
+    EXPECT_EQ(FileWrites(env2.trace(), dlg2.m_appDir), c.writes);
+    EXPECT_EQ(Listen(), c.listen);
+  }
 }
 
 TEST_F(StartSequenceTest, ManualModeWithoutTheHttpsPortEndsWithCode1) {
@@ -246,7 +280,7 @@ TEST_F(StartSequenceTest, ManualModeWithoutTheHttpsPortEndsWithCode1) {
                     "[pattern]\r\npattern.type=1\r\n[upnp]\r\n"
                     "upnp.http.port=10080\r\nupnp.https.port=\r\n"));
   EXPECT_EQ(
-      Steps(),
+      Effects(),
       (Trace{"dialog create 102", "exstyle -0x40000 +0x80", "sysmenu append -",
              "sysmenu append 16 关于Bramo(&A)...", "window icons app",
              "msgbox error ok \"\" \"读取配置文件出错，错误码0X7002\"",
@@ -261,7 +295,7 @@ TEST_F(StartSequenceTest, NoUrlHaltsWithTheInitialisingTextAndAWorkingMenu) {
   ASSERT_TRUE(
       Start("[pattern]\r\npattern.type=0\r\n[brix7]\r\n"
             "brix7.autorun=1\r\nbrix7.startwithwindows=1\r\n"));
-  Trace steps = Steps();
+  Trace steps = Effects();
   EXPECT_EQ(
       steps.back(),
       "msgbox error ok \"\" \"请检查配置文件，必须至少存在一条URL数据\\n\"");

@@ -157,7 +157,11 @@ void Cbrix7Dlg::OnAbout() {
   about.DoModal();
 }
 
+// The monitor is stopped before anything is ended or unmapped: a pass of
+// it during the unmapping pauses could map a port again or start norvik
+// or pulvo after their pskill, and nothing would remove them afterwards.
 void Cbrix7Dlg::OnExit() {
+  StopMonitorThread(this);
   ShutdownForExit(this);
   RemoveTrayIcon();
   EndDialog(platform::id::kOk);

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "controller/service/web_server_control.h"
 #include "controller/shell/brix7_dlg.h"
+#include "controller/shell/gbk_text.h"
 #include "platform/fake/fake_env.h"
 #include "testing/temp_folder.h"
 
@@ -179,6 +181,39 @@ TEST_F(TrayCommandTest, ExitWhileStoppedStillEndsEverythingAndUnmaps) {
   EXPECT_EQ(dlg.m_hWnd, 0u);
 }
 
+// The monitor repairs without pause (no one answers from outside); the
+// exit is held at its first unmapping, the moment a monitor still running
+// would map again.  From the exit's first step on, only its own run.
+TEST_F(TrayCommandTest, ExitStopsTheMonitorBeforeItEndsAndUnmaps) {
+  const std::string pv = "exec apache\\bin\\pv -f -k httpd.exe -q";
+  const std::string map = "exec upnpc.exe -a 192.168.1.20 10080 10080 tcp";
+  env.held_lines = {"exec upnpc.exe -d 10080 tcp"};
+  Start("1");
+  env.held_pauses.clear();
+  dir.Write("website/pc2/database/current_user", "bob");
+  Command(32782);
+  ASSERT_TRUE(env.AwaitTrace(map));
+  std::thread exiting([&] { Command(32784); });
+  ASSERT_TRUE(env.AwaitHeldPause());
+  const Trace held = env.trace();
+  const size_t maps = std::count(held.begin(), held.end(), map);
+  EXPECT_FALSE(env.AwaitTrace(map, maps + 1, 300));
+  env.ReleaseHeld();
+  exiting.join();
+  EXPECT_EQ(dlg.m_pMonitorThread, nullptr);
+  const Trace trace = env.trace();
+  const auto exitBegan = std::find(trace.rbegin(), trace.rend(), pv).base() - 1;
+  EXPECT_EQ(Trace(exitBegan, trace.end()),
+            (Trace{pv, "exec pskill norvik", "exec pskill pulvo",
+                   "exec pskill curl", "exec upnpc.exe -d 10080 tcp",
+                   "sleep 1000", "exec upnpc.exe -d 10443 tcp", "sleep 1000",
+                   "tray delete warning \"" +
+                       platform::TraceText(
+                           CutGbk(dlg.BuildStatusText(false, "bob", ""), 127)) +
+                       "\"",
+                   "dialog destroy"}));
+}
+
 TEST_F(TrayCommandTest, TheConsolesStopEndsAsTheExitCommandDoes) {
   Start("1");
   Send(platform::kWmClose, 0, 0);
@@ -217,6 +252,13 @@ TEST_F(TrayCommandTest, AboutFromTheMenuAndTheSystemMenuWithItsLinks) {
   EXPECT_TRUE(dlg.OnMessage(platform::kWmSysCommand, 0x0013, 0, &result));
   EXPECT_FALSE(dlg.OnMessage(platform::kWmSysCommand, 0xF060, 0, &result));
   EXPECT_EQ(env.TraceStartingWith("dialog open 100").size(), 1u);
+  // The tray popup's update handlers leave the system menu alone: its
+  // About entry has no command handler, yet stays enabled.
+  const platform::MenuHandle sysMenu = env.menus.SystemMenu(dlg.m_hWnd);
+  const Trace before = env.menus.SystemMenuLines();
+  Send(platform::kWmInitMenuPopup, sysMenu, intptr_t{1} << 16);
+  EXPECT_EQ(env.menus.SystemMenuLines(), before);
+  EXPECT_EQ(before.back(), "16 关于Bramo(&A)...");
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "platform/thread_stop.h"
 
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 namespace platform {
@@ -34,6 +37,43 @@ void PauseThisThread(uint32_t ms) {
     return;
   }
   if (!t_stop->WaitFor(ms)) throw ThreadStopped();
+}
+
+std::string CallAbandonable(const std::function<std::string()>& call) {
+  HttpCancel* stop = t_stop;
+  if (stop == nullptr) return call();
+  StopPoint();
+  // Shared with the helper, which may outlive this call.
+  struct Answer {
+    std::mutex mu;
+    std::condition_variable changed;
+    bool done = false;
+    std::string text;
+  };
+  auto answer = std::make_shared<Answer>();
+  std::thread([answer, call] {
+    std::string text = call();
+    std::lock_guard<std::mutex> lock(answer->mu);
+    answer->text = std::move(text);
+    answer->done = true;
+    answer->changed.notify_all();
+  }).detach();
+  stop->SetHook([answer] {
+    std::lock_guard<std::mutex> lock(answer->mu);
+    answer->changed.notify_all();
+  });
+  bool done;
+  std::string text;
+  {
+    std::unique_lock<std::mutex> lock(answer->mu);
+    answer->changed.wait(lock,
+                         [&] { return answer->done || stop->cancelled(); });
+    done = answer->done;
+    text = answer->text;
+  }
+  stop->ClearHook();
+  if (!done) throw ThreadStopped();
+  return text;
 }
 
 }  // namespace platform

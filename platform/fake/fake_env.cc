@@ -26,12 +26,51 @@ std::string TraceText(const std::string& text) {
 }
 
 FakeEnv::FakeEnv() = default;
-FakeEnv::~FakeEnv() = default;
+FakeEnv::~FakeEnv() {
+  std::unique_lock<std::mutex> lock(mu_);
+  trace_grew_.wait(lock, [this] { return resolving_ == 0; });
+}
 
 void FakeEnv::Record(const std::string& line) {
+  bool held;
   {
     std::lock_guard<std::mutex> lock(mu_);
     trace_.push_back(line);
+    held = held_lines.count(line) != 0;
+  }
+  trace_grew_.notify_all();
+  if (held) HoldWhile([&] { return held_lines.count(line) != 0; });
+}
+
+void FakeEnv::HoldWhile(const std::function<bool()>& held) {
+  std::unique_lock<std::mutex> lock(mu_);
+  if (!held()) return;
+  ++held_waiting_;
+  trace_grew_.notify_all();
+  trace_grew_.wait_for(lock, std::chrono::milliseconds(kHeldMs),
+                       [&] { return !held(); });
+  --held_waiting_;
+  trace_grew_.notify_all();
+}
+
+int FakeEnv::held_now() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return held_waiting_;
+}
+
+void FakeEnv::Release(const std::string& line) {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    held_lines.erase(line);
+  }
+  trace_grew_.notify_all();
+}
+
+void FakeEnv::ReleaseHeld() {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    held_lines.clear();
+    local_ip_hangs = false;
   }
   trace_grew_.notify_all();
 }
@@ -218,21 +257,22 @@ bool FakeEnv::NotifyIcon(uint32_t message, const NotifyIconData& data) {
   // the 128-byte field.
   std::string tip(data.szTip, strnlen(data.szTip, sizeof data.szTip));
   const char* role = IconRoleName(static_cast<int>(data.hIcon));
-  std::string verb;
-  bool ok = true;
-  {
+  const std::string verb = message == kNimAdd      ? "add"
+                           : message == kNimModify ? "modify"
+                                                   : "delete";
+  // The shell refuses a record whose size it does not know, without a
+  // word; the controller's is always the full one.
+  bool ok = data.cbSize == 508;
+  if (ok) {
     std::lock_guard<std::mutex> lock(mu_);
     auto it = tray_.find(data.uID);
     if (message == kNimAdd) {
-      verb = "add";
       ok = it == tray_.end();
       if (ok) tray_[data.uID] = tip;
     } else if (message == kNimModify) {
-      verb = "modify";
       ok = it != tray_.end();
       if (ok) it->second = tip;
     } else {
-      verb = "delete";
       ok = it != tray_.end();
       if (ok) tray_.erase(it);
     }
@@ -332,8 +372,7 @@ void FakeEnv::DrawMinimizedIcon(WindowHandle, IconHandle icon, int x, int y) {
 }
 
 void FakeEnv::SetWindowIcons(WindowHandle, IconHandle icon) {
-  Record("window icons " +
-         std::string(IconRoleName(static_cast<int>(icon))));
+  Record("window icons " + std::string(IconRoleName(static_cast<int>(icon))));
 }
 
 }  // namespace platform

@@ -13,7 +13,8 @@
 //   exit <code>
 //   autostart SABLO=<data>
 //   initcc <size> 0x<classes>
-//   tray add|modify|delete <role> "<tip>"     (line ends shown as \n)
+//   tray add|modify|delete <role> "<tip>"     (line ends shown as \n;
+//                                              "(failed)" when refused)
 //   msgbox <icon> <ok|okcancel> "<caption>" "<text>"
 //   dialog create <template> | dialog destroy
 //   write <path>            (whole-file writes; "(failed)" when they fail)
@@ -31,6 +32,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -111,6 +113,13 @@ class FakeEnv : public Env {
   // What LocalIpv4Address answers; empty: the host name cannot be
   // resolved.
   std::string local_ip = "192.168.1.20";
+  // When set, LocalIpv4Address is a resolver that gets no reply: it
+  // answers only after ReleaseHeld (or kHeldMs of real time).
+  bool local_ip_hangs = false;
+  // A thread that records one of these lines waits right after it until
+  // ReleaseHeld (or kHeldMs of real time): a test stops a sequence at a
+  // step while another thread acts.
+  std::set<std::string> held_lines;
   bool http_session_fails = false;
   std::string first_drive = "C:\\";
   // Folders IsPrivateFolder refuses (another user's, say); any other
@@ -137,9 +146,16 @@ class FakeEnv : public Env {
   // `timeout_ms` of real time without that.
   bool AwaitTrace(const std::string& line, size_t times = 1,
                   uint32_t timeout_ms = kHeldMs);
-  // Waits until a worker thread rests in a held pause; false after
-  // `timeout_ms` of real time without that.
+  // Waits until a worker thread rests in a held pause, a held line or the
+  // hanging resolver; false after `timeout_ms` of real time without that.
   bool AwaitHeldPause(uint32_t timeout_ms = kHeldMs);
+  // Threads resting in a held pause, a held line or the hanging resolver
+  // now.
+  int held_now() const;
+  // Lets the threads held at `line` go on; it holds no more.
+  void Release(const std::string& line);
+  // Lets every held line and the hanging resolver go on; none holds more.
+  void ReleaseHeld();
   std::vector<std::string> trace() const;
   void ClearTrace();
   // The trace lines that begin with `prefix`.
@@ -241,7 +257,12 @@ class FakeEnv : public Env {
  private:
   mutable std::mutex mu_;
   std::condition_variable trace_grew_;
-  int held_waiting_ = 0;   // threads inside a held pause
+  // Waits in a held line or the hanging resolver while `held` (asked
+  // under mu_) is true.
+  void HoldWhile(const std::function<bool()>& held);
+
+  int held_waiting_ = 0;   // threads inside a held pause, line or resolver
+  int resolving_ = 0;      // threads inside LocalIpv4Address
   std::mutex profile_mu_;  // one profile read-change-write at a time
   std::mutex replace_mu_;  // one whole-file replace at a time
   std::vector<std::string> trace_;
