@@ -17,7 +17,8 @@ std::optional<std::string> FakeEnv::ReadWholeFile(const std::string& path,
                                                   size_t max_bytes) {
   std::error_code ec;
   const std::string native = ToNativePath(path);
-  if (!fs::is_regular_file(native, ec) ||
+  // As the real layers: a link is not followed.
+  if (!fs::is_regular_file(fs::symlink_status(native, ec)) ||
       fs::file_size(native, ec) > max_bytes) {
     return std::nullopt;
   }

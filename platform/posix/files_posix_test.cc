@@ -1,5 +1,6 @@
 // Reads of files others may have replaced: a link to a device that never
-// ends, a FIFO nobody writes, a folder.  None may block or grow.
+// ends, a FIFO nobody writes, a folder, a link to a file.  None may block
+// or grow, and no link is followed.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,7 +25,7 @@ TEST(HostileFileTest, OnlyRegularFilesAreReadAndNothingBlocks) {
     const char* name;
     bool readable;
   } cases[] = {{"zero", false},   {"fifo", false}, {"folder", false},
-               {"regular", true}, {"link", true},  {"missing", false}};
+               {"regular", true}, {"link", false}, {"missing", false}};
   for (const Case& c : cases) {
     std::string file = dir.windows_path() + c.name;
     EXPECT_EQ(env.ReadWholeFile(file, 1 << 20).has_value(), c.readable)
@@ -66,6 +67,14 @@ TEST(ReplaceTest, AReplacedFileKeepsItsModeANewOneGets0644) {
   EXPECT_TRUE(env.WriteWholeFile(dir.windows_path() + "new", "x"));
   EXPECT_EQ(mode("narrow.ini"), 0600u);
   EXPECT_EQ(mode("new"), 0644u);
+  // A link in a file's place is replaced, not followed, and its target's
+  // mode is not copied.
+  dir.Write("target", "keep");
+  ASSERT_EQ(chmod((dir.path() + "target").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("target", (dir.path() + "linked").c_str()), 0);
+  EXPECT_TRUE(env.WriteWholeFile(dir.windows_path() + "linked", "new"));
+  EXPECT_EQ(dir.Read("target"), "keep");
+  EXPECT_EQ(mode("linked"), 0644u);
 }
 
 }  // namespace
