@@ -164,14 +164,18 @@ bool PosixEnv::SetAutostartValue(const std::string& name,
                       "\nExec=" + DesktopExecValue(ToNativePath(program)) +
                       "\nX-GNOME-Autostart-enabled=true\n";
   std::string temp = file + ".tmp";
+  bool written;
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
     out << entry;
     out.flush();
-    if (!out) return false;
+    written = static_cast<bool>(out);
   }
-  return std::rename(temp.c_str(), file.c_str()) == 0;
+  // A rename that fails (a folder in the entry's place) must not leave
+  // the temporary file behind in the user's autostart folder.
+  if (written && std::rename(temp.c_str(), file.c_str()) == 0) return true;
+  std::remove(temp.c_str());
+  return false;
 }
 
 std::optional<std::string> PosixEnv::AutostartValue(const std::string& name) {
