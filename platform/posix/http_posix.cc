@@ -137,15 +137,18 @@ HttpResult PosixEnv::HttpGet(const std::string& url, const std::string& agent,
                              const HttpOptions& options) {
   StopPoint();
   body->clear();
+  // Without a token of its own the call ends with its thread's stop.
+  HttpOptions own = options;
+  if (own.cancel == nullptr) own.cancel = CurrentThreadStop();
   Transfer t;
   t.max_bytes = max_bytes;
-  CURL* easy = NewEasy(url, agent, options, &t);
+  CURL* easy = NewEasy(url, agent, own, &t);
   if (easy == nullptr) return HttpResult::kSessionFailed;
   if (max_bytes == 0) {
     curl_easy_cleanup(easy);
     return HttpResult::kOk;
   }
-  CURLcode code = Run(easy, options);
+  CURLcode code = Run(easy, own);
   curl_easy_cleanup(easy);
   if (code == CURLE_OK || (code == CURLE_WRITE_ERROR && t.full)) {
     *body = t.body;

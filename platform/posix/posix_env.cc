@@ -241,7 +241,19 @@ WindowHandle PosixEnv::CreateDialogWindow(int, WindowHost* host) {
     window = next_window_++;
     windows_[window] = host;
   }
-  host->OnInitDialog(window);
+  // A stop signal during the start sequence cuts it short at its next
+  // step (a pause or a lookup under way ends at once); the message loop
+  // then sends WM_CLOSE, and the exit command ends what it had started.
+  HttpCancel start_stop;
+  {
+    StopSignalCancels cancels(&start_stop);
+    ThreadStopScope scope(&start_stop);
+    try {
+      host->OnInitDialog(window);
+    } catch (const ThreadStopped&) {
+      ConsoleLines({"[console] stop signal: start-up cut short"});
+    }
+  }
   return window;
 }
 
