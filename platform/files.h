@@ -61,6 +61,13 @@ class Files {
                               const std::string& bytes) = 0;
 
   virtual bool FileExists(const std::string& path) = 0;
+
+  // ---- Texts for the web server's files ------------------------------
+
+  // `text` of the ANSI code page (GBK) as UTF-8, the encoding in which
+  // Apache and PHP read the paths of their configuration; nullopt when it
+  // holds a byte sequence that is no character of the code page.
+  virtual std::optional<std::string> AnsiToUtf8(const std::string& text) = 0;
 };
 
 }  // namespace platform

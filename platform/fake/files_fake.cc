@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/ansi_text.h"
 #include "platform/common/native_path.h"
 #include "platform/common/profile_text.h"
 #include "platform/fake/fake_env.h"
@@ -75,6 +76,11 @@ bool FakeEnv::WriteWholeFile(const std::string& path,
 bool FakeEnv::FileExists(const std::string& path) {
   std::error_code ec;
   return fs::exists(ToNativePath(path), ec);
+}
+
+// The real conversion: what the server's files hold is no fake's choice.
+std::optional<std::string> FakeEnv::AnsiToUtf8(const std::string& text) {
+  return AnsiTextToUtf8(text);
 }
 
 std::string FakeEnv::GetProfileText(const std::string& section,

@@ -11,9 +11,10 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/common/native_path.h"
+#include "platform/ansi_text.h"
 #include "platform/common/profile_text.h"
 #include "platform/posix/console_text.h"
+#include "platform/posix/linux_name.h"
 #include "platform/posix/posix_env.h"
 #include "platform/thread_stop.h"
 
@@ -57,7 +58,7 @@ std::optional<std::string> PosixEnv::ReadWholeFile(const std::string& path,
                                                    size_t max_bytes) {
   // Without O_NONBLOCK, opening a FIFO would wait for a writer forever.
   // O_NOFOLLOW: a link fails to open (files.h).
-  int fd = open(ToNativePath(path).c_str(),
+  int fd = open(ToLinuxName(path).c_str(),
                 O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   struct stat st;
@@ -93,7 +94,7 @@ std::optional<std::string> PosixEnv::ReadWholeFile(const std::string& path,
 bool PosixEnv::WriteWholeFile(const std::string& path,
                               const std::string& bytes) {
   StopPoint();
-  const std::string native = ToNativePath(path);
+  const std::string native = ToLinuxName(path);
   size_t slash = native.rfind('/');
   std::string temp =
       (slash == std::string::npos ? std::string()
@@ -120,7 +121,11 @@ bool PosixEnv::WriteWholeFile(const std::string& path,
 
 bool PosixEnv::FileExists(const std::string& path) {
   struct stat st;
-  return stat(ToNativePath(path).c_str(), &st) == 0;
+  return stat(ToLinuxName(path).c_str(), &st) == 0;
+}
+
+std::optional<std::string> PosixEnv::AnsiToUtf8(const std::string& text) {
+  return AnsiTextToUtf8(text);
 }
 
 std::string PosixEnv::GetProfileText(const std::string& section,

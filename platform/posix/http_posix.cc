@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/common/native_path.h"
+#include "platform/posix/linux_name.h"
 #include "platform/posix/posix_env.h"
 #include "platform/thread_stop.h"
 
@@ -160,7 +161,7 @@ HttpResult PosixEnv::HttpGet(const std::string& url, const std::string& agent,
 bool PosixEnv::DownloadToFile(const std::string& url, const std::string& path,
                               uint64_t max_bytes, const HttpOptions& options) {
   StopPoint();
-  const std::string native = ToNativePath(path);
+  const std::string native = ToLinuxName(path);
   const std::string temp = native + ".download";
   Transfer t;
   t.file_limit = max_bytes;

@@ -21,6 +21,7 @@
 #include "platform/posix/console_loop.h"
 #include "platform/posix/console_text.h"
 #include "platform/posix/desktop_entry.h"
+#include "platform/posix/linux_name.h"
 #include "platform/posix/spawn.h"
 #include "platform/thread_stop.h"
 
@@ -51,7 +52,7 @@ std::string PosixEnv::ModulePath(size_t capacity) {
   char buf[4096];
   ssize_t n = readlink("/proc/self/exe", buf, sizeof buf);
   if (n <= 0 || static_cast<size_t>(n) + 1 > capacity) return "";
-  return FromNativePath(std::string(buf, static_cast<size_t>(n)));
+  return FromLinuxName(std::string(buf, static_cast<size_t>(n)));
 }
 
 bool PosixEnv::IsAdministrator(uint32_t* error) {
@@ -77,13 +78,13 @@ void PosixEnv::Sleep(uint32_t ms) {
 
 unsigned PosixEnv::WinExec(const std::string& command_line) {
   StopPoint();
-  return PosixWinExec(command_line, NativeProgramFolder());
+  return PosixWinExec(ToLinuxText(command_line), NativeProgramFolder());
 }
 
 int PosixEnv::System(const std::string& command) {
   StopPoint();
   std::fflush(nullptr);
-  return PosixSystem(command, NativeProgramFolder());
+  return PosixSystem(ToLinuxText(command), NativeProgramFolder());
 }
 
 void PosixEnv::Print(const std::string& text) {
@@ -161,7 +162,7 @@ bool PosixEnv::SetAutostartValue(const std::string& name,
     program = program.substr(1, program.size() - 2);
   }
   std::string entry = "[Desktop Entry]\nType=Application\nName=" + name +
-                      "\nExec=" + DesktopExecValue(ToNativePath(program)) +
+                      "\nExec=" + DesktopExecValue(ToLinuxName(program)) +
                       "\nX-GNOME-Autostart-enabled=true\n";
   std::string temp = file + ".tmp";
   bool written;
@@ -188,7 +189,7 @@ std::optional<std::string> PosixEnv::AutostartValue(const std::string& name) {
     if (line.rfind("Exec=", 0) != 0) continue;
     std::optional<std::string> program = DesktopExecProgram(line.substr(5));
     if (!program) return std::nullopt;
-    return "\"" + FromNativePath(*program) + "\"";
+    return "\"" + FromLinuxName(*program) + "\"";
   }
   return std::nullopt;
 }

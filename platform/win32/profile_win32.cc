@@ -12,6 +12,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/ansi_text.h"
 #include "platform/thread_stop.h"
 #include "platform/win32/win32_env.h"
 
@@ -159,6 +160,10 @@ bool Win32Env::WriteWholeFile(const std::string& path,
 
 bool Win32Env::FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::optional<std::string> Win32Env::AnsiToUtf8(const std::string& text) {
+  return AnsiTextToUtf8(text);
 }
 
 std::string Win32Env::GetProfileText(const std::string& section,
