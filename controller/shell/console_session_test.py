@@ -109,6 +109,17 @@ class Session:
         lines = self.expect("32784 退出")
         return lines[-10:] if lines and len(lines) >= 10 else None
 
+    def refused_ok(self, change, message):
+        """In the port dialog: makes `change`, presses OK and answers the
+        box that refuses it.  The box's lines and the form printed again
+        (each None when it did not come)."""
+        self.send(change)
+        self.expect("  2 button 取消")
+        self.send("ok")
+        box = self.expect(message)
+        self.send("")  # the box's answer
+        return box, self.expect("  2 button 取消")
+
     def end(self, timeout=20):
         try:
             return self.proc.wait(timeout)
@@ -142,26 +153,17 @@ def main_session(folder):
           '  1001 edit "10080"' in form and '  1002 edit "10443"' in form,
           "the port dialog prints its form with the settings file's values")
     ini_before = read(folder, "sablo.ini")
-    s.send("1001=99999999999")
-    s.expect("  2 button 取消")
-    s.send("ok")
-    box = s.expect("请输入一个介于 1 和 65535 之间的整数。")
+    box, form = s.refused_ok("1001=99999999999",
+                             "请输入一个介于 1 和 65535 之间的整数。")
     check(box is not None, "a port above 65535 shows the range message")
-    s.send("")  # the box's answer
-    form = s.expect("  2 button 取消")
     check(form is not None and read(folder, "sablo.ini") == ini_before,
           "the dialog stays open and sablo.ini is unchanged")
     s.send("1001=10090")
     form = s.expect("  2 button 取消")
     check(form is not None and '  1001 edit "10090"' in form,
           "the form is printed again after a change")
-    s.send("1002=10090")
-    s.expect("  2 button 取消")
-    s.send("ok")
-    box = s.expect("建议手动设置端口范围为10001~65000.")
+    box, form = s.refused_ok("1002=10090", "建议手动设置端口范围为10001~65000.")
     check(box is not None, "equal ports show their message")
-    s.send("")  # the box's answer
-    form = s.expect("  2 button 取消")
     check(form is not None, "the dialog stays open after the message")
     s.send("1002=10443")
     s.expect("  2 button 取消")
