@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -252,6 +253,9 @@ TEST_F(NorvikTest, TextsThatWouldNotFitTheirBuffersAreNotSent) {
 // deletion; a folder whose name holds a quote sends nothing and leaves no
 // request file.
 TEST_F(NorvikTest, AFolderNameWithAQuoteSendsNothingAndLeavesNoFile) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder_.path() + "say \"hi\"", ec);
+  if (ec) GTEST_SKIP() << "no folder name holds a double quote here";
   folder_.Write("say \"hi\"/sablo.ini", Ini("m", "1.2.3.4", "80", "443"));
   folder_.Write("say \"hi\"/website/pc2/database/current_user", "u\r\n");
   env_.module_path = dir_ + "\\say \"hi\"\\norvik.exe";
