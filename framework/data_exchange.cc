@@ -61,6 +61,7 @@ bool ParseDialogInt(const std::string& full, int* value) {
 void DDX_Text(CDataExchange* dx, int id, int& value) {
   if (dx->failed()) return;
   CDialog* dialog = dx->m_pDlgWnd;
+  dx->set_last_control(id);
   if (!dx->m_bSaveAndValidate) {
     char text[32] = {};
     std::snprintf(text, sizeof text, "%d", value);
@@ -75,6 +76,17 @@ void DDX_Text(CDataExchange* dx, int id, int& value) {
     return;
   }
   value = read;
+}
+
+void DDV_MinMaxInt(CDataExchange* dx, int value, int min, int max) {
+  if (dx->failed() || !dx->m_bSaveAndValidate) return;
+  if (value >= min && value <= max) return;
+  char text[96] = {};
+  std::snprintf(text, sizeof text, "请输入一个介于 %d 和 %d 之间的整数。", min,
+                max);
+  dx->m_pDlgWnd->MessageBox(text, "",
+                            platform::mb::kOk | platform::mb::kIconWarning);
+  dx->Fail(dx->last_control());
 }
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {

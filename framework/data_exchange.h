@@ -22,8 +22,14 @@ class CDataExchange {
   void Fail(int id);
   bool failed() const { return failed_; }
 
+  // The control the last DDX_Text exchanged: the one a following DDV_
+  // check refers to.
+  int last_control() const { return last_control_; }
+  void set_last_control(int id) { last_control_ = id; }
+
  private:
   bool failed_ = false;
+  int last_control_ = platform::kNoControlId;
 };
 
 // A control member: bound to its control by DDX_Control.
@@ -65,6 +71,12 @@ bool ParseDialogInt(const std::string& text, int* value);
 // Edit `id` <-> `value` as "%d".  Saving a text that is no integer shows
 // kParseIntText (warning icon) and fails the exchange.
 void DDX_Text(CDataExchange* dx, int id, int& value);
+
+// The range check that follows DDX_Text of the same member: when saving,
+// a value outside min..max shows "请输入一个介于 <min> 和 <max> 之间的整数。"
+// (warning icon) and fails the exchange at that edit.  Loading is never
+// checked.
+void DDV_MinMaxInt(CDataExchange* dx, int value, int min, int max);
 
 // Binds `control` to control `id` of the dialog.
 void DDX_Control(CDataExchange* dx, int id, CWnd& control);

@@ -45,7 +45,11 @@ class Files {
 
   // The bytes of a regular file of at most `max_bytes` bytes; nullopt when
   // it cannot be read, is longer, or is no regular file (a pipe or a
-  // device such as /dev/zero could block the reader or never end).
+  // device such as /dev/zero could block the reader or never end).  A
+  // symbolic link (on Windows any reparse point) at the path itself is
+  // never followed and reads as nullopt: the web server's user may plant
+  // one among the files it writes, and the programs that read them run
+  // as the administrator.
   virtual std::optional<std::string> ReadWholeFile(const std::string& path,
                                                    size_t max_bytes) = 0;
 
@@ -57,6 +61,13 @@ class Files {
                               const std::string& bytes) = 0;
 
   virtual bool FileExists(const std::string& path) = 0;
+
+  // ---- Texts for the web server's files ------------------------------
+
+  // `text` of the ANSI code page (GBK) as UTF-8, the encoding in which
+  // Apache and PHP read the paths of their configuration; nullopt when it
+  // holds a byte sequence that is no character of the code page.
+  virtual std::optional<std::string> AnsiToUtf8(const std::string& text) = 0;
 };
 
 }  // namespace platform

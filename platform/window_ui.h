@@ -46,9 +46,10 @@ class WindowUi {
   virtual void DestroyDialogWindow(WindowHandle window) = 0;
 
   // Runs the message loop until the main window is destroyed or the
-  // program is told to end; told to end (on Linux SIGINT or SIGTERM), the
-  // main window first hears WM_CLOSE.  Returns the exit code.  The Linux
-  // console reads its commands here (see posix/console_loop.h).
+  // program is told to end; told to end (on Linux SIGINT, SIGTERM or
+  // SIGHUP), the main window first hears WM_CLOSE.  Returns the exit
+  // code.  The Linux console reads its commands here (see
+  // posix/console_loop.h).
   virtual int RunMessageLoop(WindowHandle main_window) = 0;
 
   // Painting of a minimised window: whether `window` is minimised, its

@@ -147,6 +147,10 @@ int RunNorvik(platform::Env* env, const std::vector<std::string>& args) {
   record.port = s.http_port;
   record.https = s.https_port;
 
+  // The request file's path goes between double quotes into curl's
+  // command line and the deletion's: a folder name holding a quote would
+  // split both, and the file would be left behind unsent.
+  if (folder.find('"') != std::string::npos) return kIncomplete;
   std::string request_file = folder + "\\regData_norvik";
   std::string command = "curl -d @\"" + request_file + "\" " + url;
   std::string body = RequestBody(record);

@@ -209,6 +209,21 @@ try:
         os.mkfifo(user_path)
         code, out = run(f, up.url, "0")
         check(code == 1, f"current_user a FIFO: status 1 ({code})")
+        # The web server's user writes current_user: a link it planted to a
+        # file only the administrator may read is no user, and nothing of
+        # that file is posted.
+        secret = os.path.join(work, "root-only")
+        with open(secret, "wb") as out_file:
+            out_file.write(b"rootsecret\n")
+        os.chmod(secret, 0o600)
+        os.remove(user_path)
+        os.symlink(secret, user_path)
+        before = len(up.records())
+        code, out = run(f, up.url, "0")
+        check(code == 1 and len(up.records()) == before and
+              b"rootsecret" not in out,
+              f"current_user a link to a root-only file: status 1, nothing "
+              f"posted ({code})")
 
     # Missing upnp.https.port: nothing sent, status 2, silent.
     before = len(up.records())

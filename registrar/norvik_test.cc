@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -246,6 +247,22 @@ TEST_F(NorvikTest, TextsThatWouldNotFitTheirBuffersAreNotSent) {
   EXPECT_EQ(Run("0", url), 0);
   EXPECT_EQ(Run("0", url + "h"), 2);
   EXPECT_EQ(env_.TraceStartingWith("run ").size(), 2u);
+}
+
+// The request file's path is quoted in curl's command line and in the
+// deletion; a folder whose name holds a quote sends nothing and leaves no
+// request file.
+TEST_F(NorvikTest, AFolderNameWithAQuoteSendsNothingAndLeavesNoFile) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder_.path() + "say \"hi\"", ec);
+  if (ec) GTEST_SKIP() << "no folder name holds a double quote here";
+  folder_.Write("say \"hi\"/sablo.ini", Ini("m", "1.2.3.4", "80", "443"));
+  folder_.Write("say \"hi\"/website/pc2/database/current_user", "u\r\n");
+  env_.module_path = dir_ + "\\say \"hi\"\\norvik.exe";
+  Answer("0\r\n");
+  EXPECT_EQ(Run(), kIncomplete);
+  EXPECT_FALSE(folder_.Exists("say \"hi\"/regData_norvik"));
+  EXPECT_TRUE(env_.TraceStartingWith("run ").empty());
 }
 
 TEST_F(NorvikTest, RequestFileThatCannotBeCreatedIsReportedAndNotDeleted) {

@@ -15,7 +15,7 @@
 //                              ApplyNewPorts, mode 1 manual, 0 automatic
 //   add-firewall-rules         AddFirewallRules
 //   reachability <0|1>         WriteReachabilityFile, as the monitor does
-//   system <command line>
+//   system <command line>  (UTF-8, as typed)
 //       runs it as the command interpreter would (Env::System) and exits
 //       with its exit status
 //   winexec <command line>
@@ -35,8 +35,9 @@
 #include "controller/config/settings_file.h"
 #include "controller/service/web_server_control.h"
 #include "controller/shell/brix7_dlg.h"
-#include "platform/common/native_path.h"
 #include "platform/env.h"
+#include "platform/posix/console_text.h"
+#include "platform/posix/linux_name.h"
 
 namespace {
 
@@ -90,12 +91,14 @@ int RunStep(Cbrix7Dlg& dlg, int argc, char** argv) {
   if (step == "configure" && argc == 5) {
     return Configure(dlg, std::atoi(argv[3]), std::atoi(argv[4]));
   }
+  // Command lines come as a terminal types them (UTF-8); the system's
+  // code hands the layer GBK.
   if (step == "system" && argc == 4) {
-    const int status = env.System(argv[3]);
+    const int status = env.System(platform::Utf8ToGbk(argv[3]));
     return status > 255 ? 255 : status;
   }
   if (step == "winexec" && argc == 4) {
-    const unsigned result = env.WinExec(argv[3]);
+    const unsigned result = env.WinExec(platform::Utf8ToGbk(argv[3]));
     return result > 31 ? 0 : static_cast<int>(result);
   }
   if (step == "reachability" && argc == 4) {
@@ -133,6 +136,7 @@ int main(int argc, char** argv) {
   if (native.back() != '/') native += '/';
   std::unique_ptr<platform::Env> env(platform::NewPlatformEnv());
   Cbrix7Dlg dlg(env.get());
-  dlg.m_appDir = platform::FromNativePath(native);
+  // The folder as the controller has it: GBK, backslashes.
+  dlg.m_appDir = platform::FromLinuxName(native);
   return RunStep(dlg, argc, argv);
 }

@@ -166,7 +166,12 @@ def vendor_key(folder):
 
 def outside():
     prerequisites()
-    folder = tempfile.mkdtemp(prefix="bramo-install-")
+    # Chinese users install into Chinese folders: the folder's name goes
+    # into httpd.conf and php.ini as UTF-8 (three characters, an odd count
+    # of bytes taken as GBK) and through every file and program call.
+    parent = tempfile.mkdtemp(prefix="bramo-install-")
+    os.chmod(parent, 0o755)  # Apache's www-data children pass through it
+    folder = os.path.join(parent, "个人云")
     namespace = f"bramo-install-{os.getpid()}"
     try:
         key = vendor_key(folder)
@@ -197,7 +202,7 @@ def outside():
             os.kill(pid, signal.SIGKILL)
         subprocess.run(["ip", "netns", "delete", namespace],
                        stderr=subprocess.DEVNULL)
-        shutil.rmtree(folder, ignore_errors=True)
+        shutil.rmtree(parent, ignore_errors=True)
         for made in (folder + "-vendor.pem", folder + "-vendor.pub"):
             if os.path.exists(made):
                 os.remove(made)

@@ -236,8 +236,14 @@ int RewriteHttpdConf(platform::Env& env, const std::string& folder,
     return 1;
   };
   if (!bytes) return fail();
+  // Apache reads the paths of its configuration as UTF-8; the folder is
+  // ANSI text.  Its slashes are set before, since the GBK-aware slash
+  // conversion of the rules would take UTF-8 bytes for GBK pairs.
+  std::optional<std::string> server_folder = env.AnsiToUtf8(folder);
+  if (!server_folder) return fail();
+  std::replace(server_folder->begin(), server_folder->end(), '\\', '/');
   const std::string output =
-      RewriteHttpdConfBytes(*bytes, folder, httpPort, httpsPort);
+      RewriteHttpdConfBytes(*bytes, *server_folder, httpPort, httpsPort);
   // The file is replaced whole: a failed write leaves the old one.
   if (!env.WriteWholeFile(path, output)) return fail();
   return 0;

@@ -8,10 +8,12 @@
 #include "platform/env.h"
 
 // Rewrites every line of the file through RewriteHttpdLine and writes it
-// back whole with CR LF line ends.  Returns 0 when rewritten; 1 after the
-// 0X8001 box when the file cannot be read (also when it is larger than
-// 4 MiB), or cannot be written (the old file then stays as it was).
-// `folder` ends in a backslash.
+// back whole with CR LF line ends.  The folder goes in as Apache reads
+// paths: UTF-8 (Env::AnsiToUtf8), with slashes.  Returns 0 when
+// rewritten; 1 after the 0X8001 box when the file cannot be read (also
+// when it is larger than 4 MiB), or cannot be written (the old file then
+// stays as it was), or the folder is no text of the code page.  `folder`
+// ends in a backslash.
 int RewriteHttpdConf(platform::Env& env, const std::string& folder,
                      int httpPort, int httpsPort);
 

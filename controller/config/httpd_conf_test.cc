@@ -133,6 +133,39 @@ TEST_F(HttpdConfTest, TheWholeFileComesBackWithCrLfAndReplacedLines) {
   EXPECT_TRUE(env_.TraceStartingWith("msgbox").empty());
 }
 
+// Apache reads its paths as UTF-8: a Chinese folder goes in converted
+// from the code page, also a single character (an odd count of UTF-8
+// bytes, which read as GBK would swallow the slash after it).
+TEST_F(HttpdConfTest, AChineseFolderGoesInAsUtf8) {
+  // The fake's files are the test's own; where their narrow names do not
+  // carry GBK bytes (the Windows build), the real layer's test shows it.
+  folder_.Write("\xD4\xC6/probe", "x");
+  if (env_.AnsiToUtf8("\xB8\xF6") != "\xE4\xB8\xAA" ||
+      !env_.ReadWholeFile(Folder() + "\xD4\xC6\\probe", 8)) {
+    GTEST_SKIP() << "no code page 936, or no GBK file names here";
+  }
+  struct Case {
+    const char* gbk;
+    const char* utf8;
+  } cases[] = {{"\xB8\xF6\xC8\xCB\xD4\xC6", "\xE4\xB8\xAA\xE4\xBA\xBA\xE4\xBA\x91"},
+               {"\xD4\xC6", "\xE4\xBA\x91"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.utf8);
+    folder_.Write(std::string(c.gbk) + "/apache/conf/httpd.conf",
+                  "ServerRoot \"x\"\nDocumentRoot \"y\"\n");
+    const std::string gbk_folder = Folder() + c.gbk + "\\";
+    ASSERT_EQ(RewriteHttpdConf(env_, gbk_folder, 8080, 8443), 0);
+    std::string root = Folder();
+    for (char& ch : root) {
+      if (ch == '\\') ch = '/';
+    }
+    root += std::string(c.utf8) + "/";
+    EXPECT_EQ(folder_.Read(std::string(c.gbk) + "/apache/conf/httpd.conf"),
+              "ServerRoot \"" + root + "apache\"\r\nDocumentRoot \"" + root +
+                  "website/\"\r\n");
+  }
+}
+
 TEST_F(HttpdConfTest, LongLinesAndAnEmptyFile) {
   const std::string long_line(100000, 'x');
   SetConf(long_line + "\n" + "DocumentRoot x" + long_line);

@@ -16,9 +16,13 @@ int RewritePhpIni(platform::Env& env, const std::string& folder) {
       {"Session", "session.save_path", "pc2\\sessionstemp"},
   };
   for (const Setting& s : kSettings) {
+    // PHP reads the paths of its configuration as UTF-8; the folder is
+    // ANSI text.
+    std::optional<std::string> utf8 = env.AnsiToUtf8(folder + s.relative);
+    if (!utf8) continue;
     // The quotes keep a folder with blanks one value.
-    env.WriteProfileText(s.section, s.key,
-                         "\"" + PhpIniPath(folder + s.relative) + "\"", path);
+    env.WriteProfileText(s.section, s.key, "\"" + PhpIniPath(*utf8) + "\"",
+                         path);
   }
   return 0;
 }

@@ -11,9 +11,10 @@
 //   [PHP]     extension_dir     "<folder>php\ext"
 //   [PHP]     upload_tmp_dir    "<folder>php\tmp"
 //   [Session] session.save_path "<folder>pc2\sessionstemp"
-// each value in double quotes, the path spelt as this build's PHP reads it
-// (PhpIniPath: backslashes kept on Windows, the Linux path on Linux).
-// Failures are ignored; a missing file is created.  Returns 0.
+// each value in double quotes, the path spelt as this build's PHP reads it:
+// UTF-8 (Env::AnsiToUtf8), then PhpIniPath (backslashes kept on Windows,
+// the Linux path on Linux).  Failures are ignored, a path that is no text
+// of the code page is not written; a missing file is created.  Returns 0.
 int RewritePhpIni(platform::Env& env, const std::string& folder);
 
 #endif  // BRAMO_CONTROLLER_CONFIG_PHP_INI_H_

@@ -9,7 +9,8 @@
 #include <string>
 
 // `path` is a Windows path as the system builds it (m_appDir followed by a
-// relative path).  Returns the text php.ini is to hold for it.
+// relative path), already UTF-8.  Returns the text php.ini is to hold for
+// it.
 std::string PhpIniPath(const std::string& path);
 
 #endif  // BRAMO_CONTROLLER_CONFIG_PHP_INI_PATH_H_

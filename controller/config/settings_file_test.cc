@@ -187,4 +187,26 @@ TEST_F(SettingsFileTest, PhpIniGetsFourQuotedPaths) {
   EXPECT_EQ(folder_.Read("php/php.ini"), ini);
 }
 
+// PHP reads its paths as UTF-8: a Chinese folder goes in converted from
+// the code page.
+TEST_F(SettingsFileTest, PhpIniPathsOfAChineseFolderAreUtf8) {
+  // The fake's files are the test's own; where their narrow names do not
+  // carry GBK bytes (the Windows build), the real layer's test shows it.
+  folder_.Write("\xD4\xC6/probe", "x");
+  if (env_.AnsiToUtf8("\xB8\xF6") != "\xE4\xB8\xAA" ||
+      !env_.ReadWholeFile(Folder() + "\xD4\xC6\\probe", 8)) {
+    GTEST_SKIP() << "no code page 936, or no GBK file names here";
+  }
+  const std::string gbk = "\xB8\xF6\xC8\xCB\xD4\xC6";  // 个人云
+  const std::string utf8 = "\xE4\xB8\xAA\xE4\xBA\xBA\xE4\xBA\x91";
+  folder_.Write(gbk + "/php/php.ini", "[PHP]\r\n");
+  EXPECT_EQ(RewritePhpIni(env_, Folder() + gbk + "\\"), 0);
+  const std::string ini = folder_.Read(gbk + "/php/php.ini");
+  EXPECT_NE(ini.find("extension_dir=\"" +
+                     PhpIniPath(Folder() + utf8 + "\\php\\ext") + "\"\r\n"),
+            std::string::npos)
+      << ini;
+  EXPECT_EQ(ini.find(gbk), std::string::npos) << ini;
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "controller/config/app_dir.h"
+#include "controller/config/install_folder.h"
 #include "controller/shell/brix7_dlg.h"
 
 bool IsRunAsAdmin(platform::Env& env) {
@@ -55,6 +56,16 @@ bool Cbrix7App::InitInstance() {
 
   env.Sleep(5000);
   if (IsAnotherInstanceRunning(env)) return false;
+
+  // Before the clean-up: a folder the server cannot be configured for is
+  // left exactly as it was.
+  std::string folder;
+  GetAppDir(env, folder);
+  if (!IsConfigurableFolder(folder)) {
+    env.ShowMessageBox(0, kUnsafeFolderText, "",
+                       platform::mb::kOk | platform::mb::kIconError);
+    return false;
+  }
 
   env.WinExec("net stop w3svc");
   env.WinExec("pskill update");

@@ -13,7 +13,9 @@ class Cbrix7App : public framework::CWinApp {
   explicit Cbrix7App(platform::Env* env) : CWinApp(env) {}
 
   // Makes sure of administrator rights (relaunching elevated), waits 5 s,
-  // ends when another instance runs, clears what an earlier run left,
+  // ends when another instance runs, refuses (with the 0X8002 box) an
+  // install folder the web server cannot be configured for, clears what
+  // an earlier run left,
   // starts the updater, records autostart and creates the hidden main
   // window.  False ends the program before any window exists.
   bool InitInstance() override;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "controller/config/install_folder.h"
 #include "controller/shell/brix7_dlg.h"
 #include "platform/fake/fake_env.h"
 
@@ -108,6 +109,50 @@ TEST_F(StartUpTest, SecondInstanceEndsSilentlyAfterThePause) {
   EXPECT_FALSE(app.InitInstance());
   EXPECT_EQ(env_.trace(), (std::vector<std::string>{"sleep 5000"}));
   EXPECT_EQ(app.m_pMainWnd, nullptr);
+}
+
+// A folder whose name the server's configuration would read as syntax
+// ends start-up with its box before the clean-up: no program is started,
+// no file deleted or written, no autostart value set.  Names that only
+// look alike start normally.
+TEST_F(StartUpTest, AFolderTheServerCannotBeConfiguredForIsRefusedFirst) {
+  struct Case {
+    const char* folder;
+    bool refused;
+  } cases[] = {
+      {"D:\\Web\nListen 18999\\", true},
+      {"D:\\a\rb\\", true},
+      {"D:\\tab\there\\", true},
+      {"D:\\del\x7f\\", true},
+      {"D:\\say \"hi\"\\", true},
+      {"D:\\${HOME}\\", true},
+      {"D:\\x${\\", true},
+      {"D:\\a?b\\", true},  // a character the code page lacks
+      {"D:\\\xB8\xF6\xC8\xCB\xD4\xC6\\", false},  // 个人云
+      {"D:\\$HOME\\{x}\\", false},
+      {"D:\\100% $ {ok}\\", false},
+      {"D:\\\x81\x7B\\", false},  // a GBK character whose trail byte is "{"
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    FakeEnv env;
+    env.module_path = std::string(c.folder) + "Sablo.exe";
+    env.processes = {{100, "Sablo.exe"}};
+    Cbrix7App app(&env);
+    const bool started = app.InitInstance();
+    EXPECT_EQ(started, !c.refused);
+    if (c.refused) {
+      EXPECT_EQ(env.trace(),
+                (std::vector<std::string>{
+                    "sleep 5000", std::string("msgbox error ok \"\" \"") +
+                                      kUnsafeFolderText + "\""}));
+      EXPECT_EQ(env.AutostartValue("SABLO"), std::nullopt);
+      EXPECT_EQ(app.m_pMainWnd, nullptr);
+    } else {
+      ASSERT_GE(env.trace().size(), 2u);
+      EXPECT_EQ(env.trace()[1], kCleanUp[0]);
+    }
+  }
 }
 
 TEST_F(StartUpTest, FailingProcessListCountsAsAnotherInstance) {

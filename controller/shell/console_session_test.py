@@ -113,6 +113,17 @@ class Session:
     def signal(self, sig):
         os.killpg(self.proc.pid, sig)
 
+    def refused_ok(self, change, message):
+        """In the port dialog: makes `change`, presses OK and answers the
+        box that refuses it.  The box's lines and the form printed again
+        (each None when it did not come)."""
+        self.send(change)
+        self.expect("  2 button 取消")
+        self.send("ok")
+        box = self.expect(message)
+        self.send("")  # the box's answer
+        return box, self.expect("  2 button 取消")
+
     def end(self, timeout=20):
         try:
             return self.proc.wait(timeout)
@@ -145,17 +156,18 @@ def main_session(folder):
           "  1005 radio 手动模式 [x]" in form and
           '  1001 edit "10080"' in form and '  1002 edit "10443"' in form,
           "the port dialog prints its form with the settings file's values")
+    ini_before = read(folder, "sablo.ini")
+    box, form = s.refused_ok("1001=99999999999",
+                             "请输入一个介于 1 和 65535 之间的整数。")
+    check(box is not None, "a port above 65535 shows the range message")
+    check(form is not None and read(folder, "sablo.ini") == ini_before,
+          "the dialog stays open and sablo.ini is unchanged")
     s.send("1001=10090")
     form = s.expect("  2 button 取消")
     check(form is not None and '  1001 edit "10090"' in form,
           "the form is printed again after a change")
-    s.send("1002=10090")
-    s.expect("  2 button 取消")
-    s.send("ok")
-    box = s.expect("建议手动设置端口范围为10001~65000.")
+    box, form = s.refused_ok("1002=10090", "建议手动设置端口范围为10001~65000.")
     check(box is not None, "equal ports show their message")
-    s.send("")  # the box's answer
-    form = s.expect("  2 button 取消")
     check(form is not None, "the dialog stays open after the message")
     s.send("1002=10443")
     s.expect("  2 button 取消")
@@ -195,19 +207,95 @@ def signal_session(folder, how):
         check(s.proc.poll() is None, "the controller keeps running after it")
         s.signal(signal.SIGINT)
     else:
-        s.signal(signal.SIGTERM)
+        s.signal(getattr(signal, how))
     check(s.expect("[tray] delete") is not None, how + ": ends as exit does")
     check(s.end() == 0, how + ": exit code 0")
     check("-d 10090 tcp" in read(folder, "upnpc.log").splitlines(),
           how + ": the mappings are removed")
 
 
+SILENT_LOOKUP = """
+import socket, sys, time
+s = socket.socket()
+s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(("127.0.0.1", 8089))
+s.listen(16)
+open(sys.argv[1], "w").close()
+time.sleep(300)
+"""
+
+
+def signal_during_lookup(folder, how):
+    """The start sequence asks a lookup service that takes the connection
+    and never answers (curl would wait about a minute): a stop signal ends
+    the controller within 2 s, as the exit command does, and the web
+    server is never started.  In a namespace of its own with a LAN address
+    (so the lookup is made) and the silent service on its loopback."""
+    if os.geteuid() != 0 or not shutil.which("unshare"):
+        print("  (skipped: %s during the lookup needs root and unshare)" % how)
+        return
+    ini = os.path.join(folder, "sablo.ini")
+    with open(ini, "w", newline="") as f:
+        f.write("[url]\r\nurl.1=http://127.0.0.1:8089/\r\n[pattern]\r\n"
+                "pattern.type=1\r\n[upnp]\r\nupnp.http.port=10080\r\n"
+                "upnp.https.port=10443\r\n[brix7]\r\nbrix7.autorun=1\r\n")
+    for name in ("upnpc.log", "apache/bin/httpd.log"):
+        with open(os.path.join(folder, name), "w"):
+            pass
+    ready = os.path.join(folder, "lookup.ready")
+    pid_file = os.path.join(folder, "lookup.pid")
+    script = ("ip link set lo up && "
+              "ip link add v0 type veth peer name v1 && "
+              "ip addr add 10.77.0.2/24 dev v0 && ip link set v0 up && "
+              "ip link set v1 up && "
+              "{ python3 -c \"$1\" \"$2\" & echo $! > \"$3\"; } && "
+              "while [ ! -e \"$2\" ]; do sleep 0.05; done && exec ./Sablo.exe")
+    env = dict(os.environ, BRAMO_PAUSE_SCALE="0.01",
+               XDG_CONFIG_HOME=os.path.join(folder, "xdg"))
+    env.pop("DISPLAY", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    s = Session.__new__(Session)
+    s.proc = subprocess.Popen(
+        ["unshare", "--net", "--", "sh", "-c", script, "sh", SILENT_LOOKUP,
+         ready, pid_file], cwd=folder, env=env, stdin=subprocess.PIPE,
+        stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    s.lines = queue.Queue()
+    threading.Thread(target=s._read, daemon=True).start()
+    try:
+        check(s.expect('[tray] add idle') is not None,
+              how + " during the lookup: started")
+        time.sleep(1.5)  # well into the lookup, which never answers
+        check(s.proc.poll() is None, how + ": still waiting for the lookup")
+        sent = time.time()
+        s.proc.send_signal(getattr(signal, how))
+        deleted = s.expect("[tray] delete", timeout=10)
+        code = s.end(timeout=10)
+        took = time.time() - sent
+        check(deleted is not None and code == 0 and took < 2.0,
+              "%s during the lookup: ends as exit does within 2 s (%.1f s)"
+              % (how, took))
+        check(read(folder, "apache/bin/httpd.log") == "",
+              how + ": the web server was never started")
+    finally:
+        s.end(timeout=1)
+        try:
+            with open(pid_file) as f:
+                os.kill(int(f.read()), signal.SIGKILL)
+        except (OSError, ValueError):
+            pass
+        for name in (ready, pid_file):
+            if os.path.exists(name):
+                os.remove(name)
+
+
 folder = tempfile.mkdtemp(prefix="sablo_console_")
 try:
     lay_out(folder)
     main_session(folder)
-    signal_session(folder, "SIGTERM")
-    signal_session(folder, "end of input")
+    for how in ("SIGTERM", "SIGHUP", "end of input"):
+        signal_session(folder, how)
+    for how in ("SIGTERM", "SIGHUP"):
+        signal_during_lookup(folder, how)
 finally:
     shutil.rmtree(folder, ignore_errors=True)
 finish()

@@ -16,6 +16,8 @@ const char kRouterHelpUrl[] =
 namespace {
 
 constexpr size_t kValueBuffer = 10;
+constexpr int kMinPort = 1;
+constexpr int kMaxPort = 65535;
 
 int ReadDecimal(platform::Env& env, const std::string& folder,
                 const char* section, const char* key) {
@@ -29,8 +31,12 @@ CLightTPDSetDlg::CLightTPDSetDlg(platform::Env* env)
     : CDialog(env, PortSettingsDialogLayout()) {}
 
 void CLightTPDSetDlg::DoDataExchange(framework::CDataExchange* dx) {
+  // A router port outside the range TCP has would be mapped as some other
+  // port and stored cut in the settings file; it is refused here.
   framework::DDX_Text(dx, kHttpEdit, m_routerHttpPort);
+  framework::DDV_MinMaxInt(dx, m_routerHttpPort, kMinPort, kMaxPort);
   framework::DDX_Text(dx, kHttpsEdit, m_routerHttpsPort);
+  framework::DDV_MinMaxInt(dx, m_routerHttpsPort, kMinPort, kMaxPort);
   framework::DDX_Control(dx, kAutoRadio, m_autoRadio);
 }
 

@@ -42,8 +42,9 @@ class CLightTPDSetDlg : public framework::CDialog {
   // shows only for a mode of exactly 1.
   bool OnInitDialog() override;
   void DoDataExchange(framework::CDataExchange* dx) override;
-  // Reads and checks the controls; a text that is no integer or two equal
-  // ports keep the dialog open.  Ports are not range-checked.
+  // Reads and checks the controls; a text that is no integer, a port
+  // outside 1..65535 (the range box, focus in that edit) or two equal
+  // ports keep the dialog open.
   void OnOK() override;
   // The router-help link opens its page; the dialog stays open.
   bool OnNotify(int id, intptr_t code, intptr_t* result) override;

@@ -153,12 +153,19 @@ TEST_F(TrayCommandTest, ANewHttpPortInManualModeMovesOnlyThatMapping) {
   EXPECT_EQ(dlg.m_httpsPort, 10443);
 }
 
+// Also a port outside 1..65535: refused, the dialog stays open until
+// it is cancelled, and the settings file keeps its bytes.
 TEST_F(TrayCommandTest, ADialogEndingWithoutChangesChangesNothing) {
   Start("1");
-  for (Trace input : {Trace{"ok"}, Trace{"1001=10090", "cancel"}, Trace{}}) {
+  const std::string ini = dir.Read("sablo.ini");
+  for (Trace input :
+       {Trace{"ok"}, Trace{"1001=10090", "cancel"}, Trace{},
+        Trace{"1001=65536", "ok", "cancel"}, Trace{"1002=99999999999", "ok"},
+        Trace{"1001=0", "ok"}}) {
     env.dialogs.input.assign(input.begin(), input.end());
     env.ClearTrace();
     Command(32779);
+    EXPECT_EQ(dir.Read("sablo.ini"), ini);
     Trace trace = env.trace();
     ASSERT_FALSE(trace.empty());
     EXPECT_EQ(trace.front(), "dialog open 133");

@@ -194,6 +194,7 @@ class FakeEnv : public Env {
   bool WriteWholeFile(const std::string& path,
                       const std::string& bytes) override;
   bool FileExists(const std::string& path) override;
+  std::optional<std::string> AnsiToUtf8(const std::string& text) override;
   int FindPortOwner(int port, uint32_t* pid) override;
   int TerminatePortOwner(uint32_t pid) override;
   int64_t Time() override;

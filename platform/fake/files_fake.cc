@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/ansi_text.h"
 #include "platform/common/native_path.h"
 #include "platform/common/profile_text.h"
 #include "platform/fake/fake_env.h"
@@ -17,7 +18,8 @@ std::optional<std::string> FakeEnv::ReadWholeFile(const std::string& path,
                                                   size_t max_bytes) {
   std::error_code ec;
   const std::string native = ToNativePath(path);
-  if (!fs::is_regular_file(native, ec) ||
+  // As the real layers: a link is not followed.
+  if (!fs::is_regular_file(fs::symlink_status(native, ec)) ||
       fs::file_size(native, ec) > max_bytes) {
     return std::nullopt;
   }
@@ -74,6 +76,11 @@ bool FakeEnv::WriteWholeFile(const std::string& path,
 bool FakeEnv::FileExists(const std::string& path) {
   std::error_code ec;
   return fs::exists(ToNativePath(path), ec);
+}
+
+// The real conversion: what the server's files hold is no fake's choice.
+std::optional<std::string> FakeEnv::AnsiToUtf8(const std::string& text) {
+  return AnsiTextToUtf8(text);
 }
 
 std::string FakeEnv::GetProfileText(const std::string& section,

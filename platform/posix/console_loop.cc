@@ -8,13 +8,21 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <thread>
 
 namespace platform {
 namespace {
 
-// The signal handler only writes to this pipe; the waits watch it.
+// The signal handler only writes to these pipes and sets the flag: the
+// waits of the loop watch the first, the signal watcher the second.
 int g_stop_pipe[2] = {-1, -1};
+int g_signal_pipe[2] = {-1, -1};
 std::atomic<bool> g_stop_requested{false};
+
+// The token a stop signal cancels (StopSignalCancels); the watcher thread
+// cancels it, since a handler may not take a lock.
+std::mutex g_cancel_mu;
+HttpCancel* g_cancel = nullptr;
 constexpr char kWhyStop = 's';
 constexpr char kWhyWake = 'w';
 
@@ -29,7 +37,27 @@ void Notify(char why) {
   (void)ignored;
 }
 
-void OnStopSignal(int) { Notify(kWhyStop); }
+void OnStopSignal(int) {
+  const int saved = errno;
+  g_stop_requested = true;
+  Notify(kWhyStop);
+  if (g_signal_pipe[1] >= 0) {
+    ssize_t ignored = write(g_signal_pipe[1], &kWhyStop, 1);
+    (void)ignored;
+  }
+  errno = saved;
+}
+
+void WatchStopSignals() {
+  while (true) {
+    char why = 0;
+    ssize_t n = read(g_signal_pipe[0], &why, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    std::lock_guard<std::mutex> lock(g_cancel_mu);
+    if (g_cancel != nullptr) g_cancel->Cancel();
+  }
+}
 
 bool Readable(int fd) {
   struct pollfd p = {fd, POLLIN, 0};
@@ -78,11 +106,34 @@ void PrepareConsole() {
 }
 
 void CatchStopSignals() {
-  struct sigaction sa = {};
-  sa.sa_handler = OnStopSignal;
-  sigemptyset(&sa.sa_mask);
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
+  static std::once_flag once;
+  std::call_once(once, [] {
+    // The watcher blocks on its end; the handler's end never blocks.
+    if (pipe2(g_signal_pipe, O_CLOEXEC) == 0 &&
+        fcntl(g_signal_pipe[1], F_SETFL, O_NONBLOCK) == 0) {
+      std::thread(WatchStopSignals).detach();
+    } else {
+      g_signal_pipe[0] = g_signal_pipe[1] = -1;
+    }
+    struct sigaction sa = {};
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    // SIGHUP too: a closed terminal must not leave the web server and the
+    // router mappings behind.
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+  });
+}
+
+StopSignalCancels::StopSignalCancels(HttpCancel* token) {
+  std::lock_guard<std::mutex> lock(g_cancel_mu);
+  previous_ = g_cancel;
+  g_cancel = token;
+  if (g_stop_requested.load()) token->Cancel();
+}
+
+StopSignalCancels::~StopSignalCancels() {
+  std::lock_guard<std::mutex> lock(g_cancel_mu);
+  g_cancel = previous_;
 }
 
 void WakeConsole() { Notify(kWhyWake); }

@@ -1,6 +1,6 @@
 // The Linux console as the controller's user interface: the commands the
-// message loop reads from standard input, and the stop that SIGINT and
-// SIGTERM ask for.
+// message loop reads from standard input, and the stop that SIGINT,
+// SIGTERM and SIGHUP ask for.
 //
 // Commands (one a line; blanks around them ignored):
 //   menu          a right click on the tray icon: the popup is printed,
@@ -22,14 +22,32 @@
 #include <mutex>
 #include <string>
 
+#include "platform/http.h"
+
 namespace platform {
 
 // Makes the stop pipe and takes stdin's buffer away; once per process.
 void PrepareConsole();
 
-// SIGINT and SIGTERM no longer end the process at once: they ask for the
-// stop, which the loop and an open dialog see.
+// SIGINT, SIGTERM and SIGHUP (the terminal closed) no longer end the
+// process at once: they ask for the stop, which the loop and an open
+// dialog see, and cancel the token of a StopSignalCancels alive then.
 void CatchStopSignals();
+
+// While it lives, a stop signal cancels `token` (at once when a stop was
+// asked for already).  The start sequence runs before the message loop
+// and may wait long (pauses, lookups): with the token as its thread's
+// stop, it ends at its next step instead.
+class StopSignalCancels {
+ public:
+  explicit StopSignalCancels(HttpCancel* token);
+  ~StopSignalCancels();
+  StopSignalCancels(const StopSignalCancels&) = delete;
+  StopSignalCancels& operator=(const StopSignalCancels&) = delete;
+
+ private:
+  HttpCancel* previous_;
+};
 
 // Wakes a waiting WaitConsoleEvent (a window is gone).
 void WakeConsole();

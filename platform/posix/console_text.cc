@@ -2,12 +2,20 @@
 
 #include <iconv.h>
 
+#include <cerrno>
+
 namespace platform {
 namespace {
 
-std::string Convert(const char* to, const char* from, const std::string& in) {
+// With `exact`, nullopt at the first sequence that does not convert;
+// otherwise that byte shows as '?'.
+std::optional<std::string> Convert(const char* to, const char* from,
+                                   const std::string& in, bool exact) {
   iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return in;
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    if (exact) return std::nullopt;
+    return in;
+  }
   std::string out;
   char buf[256];
   char* src = const_cast<char*>(in.data());
@@ -18,6 +26,10 @@ std::string Convert(const char* to, const char* from, const std::string& in) {
     size_t r = iconv(cd, &src, &left, &dst, &room);
     out.append(buf, dst - buf);
     if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+      if (exact) {
+        iconv_close(cd);
+        return std::nullopt;
+      }
       // An invalid or cut sequence: show one byte as '?' and go on.
       out += '?';
       ++src;
@@ -32,15 +44,21 @@ std::string Convert(const char* to, const char* from, const std::string& in) {
 
 std::string ConvertText(const char* to, const char* from,
                         const std::string& text) {
-  return Convert(to, from, text);
+  return *Convert(to, from, text, false);
+}
+
+std::optional<std::string> ConvertTextExactly(const char* to,
+                                              const char* from,
+                                              const std::string& text) {
+  return Convert(to, from, text, true);
 }
 
 std::string GbkToUtf8(const std::string& gbk) {
-  return Convert("UTF-8", "GBK", gbk);
+  return *Convert("UTF-8", "GBK", gbk, false);
 }
 
 std::string Utf8ToGbk(const std::string& utf8) {
-  return Convert("GBK", "UTF-8", utf8);
+  return *Convert("GBK", "UTF-8", utf8, false);
 }
 
 std::string OneLine(const std::string& text) {

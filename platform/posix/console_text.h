@@ -2,6 +2,7 @@
 #ifndef BRAMO_PLATFORM_POSIX_CONSOLE_TEXT_H_
 #define BRAMO_PLATFORM_POSIX_CONSOLE_TEXT_H_
 
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -16,6 +17,11 @@ std::string Utf8ToGbk(const std::string& utf8);
 // convert comes out as '?'.
 std::string ConvertText(const char* to, const char* from,
                         const std::string& text);
+
+// `text` from `from` to `to`; nullopt when any of it does not convert.
+std::optional<std::string> ConvertTextExactly(const char* to,
+                                              const char* from,
+                                              const std::string& text);
 
 // A text on one console line: line ends shown as \n and \r.
 std::string OneLine(const std::string& text);

@@ -11,9 +11,10 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/common/native_path.h"
+#include "platform/ansi_text.h"
 #include "platform/common/profile_text.h"
 #include "platform/posix/console_text.h"
+#include "platform/posix/linux_name.h"
 #include "platform/posix/posix_env.h"
 #include "platform/thread_stop.h"
 
@@ -56,7 +57,9 @@ std::string FileBytes16(const std::string& text) {
 std::optional<std::string> PosixEnv::ReadWholeFile(const std::string& path,
                                                    size_t max_bytes) {
   // Without O_NONBLOCK, opening a FIFO would wait for a writer forever.
-  int fd = open(ToNativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  // O_NOFOLLOW: a link fails to open (files.h).
+  int fd = open(ToLinuxName(path).c_str(),
+                O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
@@ -91,7 +94,7 @@ std::optional<std::string> PosixEnv::ReadWholeFile(const std::string& path,
 bool PosixEnv::WriteWholeFile(const std::string& path,
                               const std::string& bytes) {
   StopPoint();
-  const std::string native = ToNativePath(path);
+  const std::string native = ToLinuxName(path);
   size_t slash = native.rfind('/');
   std::string temp =
       (slash == std::string::npos ? std::string()
@@ -102,9 +105,13 @@ bool PosixEnv::WriteWholeFile(const std::string& path,
   name.push_back('\0');
   int fd = mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  // A replaced file keeps its permissions; a new one gets the usual ones.
+  // A replaced file keeps its permissions; a new one gets the usual ones,
+  // and so does one that was a link: the rename replaces the link, and
+  // what it pointed to is none of this file's business.
   struct stat st;
-  mode_t mode = stat(native.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+  mode_t mode = lstat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode)
+                    ? (st.st_mode & 07777)
+                    : 0644;
   bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
   if (ok && rename(name.data(), native.c_str()) == 0) return true;
@@ -114,7 +121,11 @@ bool PosixEnv::WriteWholeFile(const std::string& path,
 
 bool PosixEnv::FileExists(const std::string& path) {
   struct stat st;
-  return stat(ToNativePath(path).c_str(), &st) == 0;
+  return stat(ToLinuxName(path).c_str(), &st) == 0;
+}
+
+std::optional<std::string> PosixEnv::AnsiToUtf8(const std::string& text) {
+  return AnsiTextToUtf8(text);
 }
 
 std::string PosixEnv::GetProfileText(const std::string& section,

@@ -1,11 +1,13 @@
 // Reads of files others may have replaced: a link to a device that never
-// ends, a FIFO nobody writes, a folder.  None may block or grow.
+// ends, a FIFO nobody writes, a folder, a link to a file.  None may block
+// or grow, and no link is followed.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
 
+#include "platform/posix/linux_name.h"
 #include "platform/posix/posix_env.h"
 #include "testing/temp_folder.h"
 
@@ -24,7 +26,7 @@ TEST(HostileFileTest, OnlyRegularFilesAreReadAndNothingBlocks) {
     const char* name;
     bool readable;
   } cases[] = {{"zero", false},   {"fifo", false}, {"folder", false},
-               {"regular", true}, {"link", true},  {"missing", false}};
+               {"regular", true}, {"link", false}, {"missing", false}};
   for (const Case& c : cases) {
     std::string file = dir.windows_path() + c.name;
     EXPECT_EQ(env.ReadWholeFile(file, 1 << 20).has_value(), c.readable)
@@ -66,6 +68,35 @@ TEST(ReplaceTest, AReplacedFileKeepsItsModeANewOneGets0644) {
   EXPECT_TRUE(env.WriteWholeFile(dir.windows_path() + "new", "x"));
   EXPECT_EQ(mode("narrow.ini"), 0600u);
   EXPECT_EQ(mode("new"), 0644u);
+  // A link in a file's place is replaced, not followed, and its target's
+  // mode is not copied.
+  dir.Write("target", "keep");
+  ASSERT_EQ(chmod((dir.path() + "target").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("target", (dir.path() + "linked").c_str()), 0);
+  EXPECT_TRUE(env.WriteWholeFile(dir.windows_path() + "linked", "new"));
+  EXPECT_EQ(dir.Read("target"), "keep");
+  EXPECT_EQ(mode("linked"), 0644u);
+}
+
+// The system's paths are GBK; Linux names files in UTF-8.  The layer
+// converts at its boundary, as the Windows ANSI calls do.
+TEST(LinuxNameTest, GbkPathsNameUtf8FilesBothWays) {
+  testing_support::TempFolder dir;
+  PosixEnv env;
+  const std::string gbk = "\xB8\xF6\xC8\xCB\xD4\xC6";  // 个人云
+  const std::string utf8 = "\xE4\xB8\xAA\xE4\xBA\xBA\xE4\xBA\x91";
+  dir.Write(utf8 + "/.keep", "");
+  const std::string file = dir.windows_path() + gbk + "\\sablo.ini";
+  ASSERT_TRUE(env.WriteProfileText("s", "k", "v", file));
+  EXPECT_TRUE(dir.Exists(utf8 + "/sablo.ini"));
+  EXPECT_FALSE(dir.Exists(gbk + "/sablo.ini"));
+  EXPECT_TRUE(env.FileExists(file));
+  EXPECT_EQ(env.GetProfileText("s", "k", "", 8, file), "v");
+  EXPECT_EQ(FromLinuxName(dir.path() + utf8 + "/x"),
+            dir.windows_path() + gbk + "\\x");
+  // What GBK lacks shows as '?' (one per byte), as the ANSI calls show it.
+  EXPECT_EQ(FromLinuxName("/a/\xF0\x9F\x98\x80"), "\\a\\????");
+  EXPECT_EQ(ToLinuxText("md \"" + gbk + "\""), "md \"" + utf8 + "\"");
 }
 
 }  // namespace

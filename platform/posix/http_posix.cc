@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/common/native_path.h"
+#include "platform/posix/linux_name.h"
 #include "platform/posix/posix_env.h"
 #include "platform/thread_stop.h"
 
@@ -138,15 +139,18 @@ HttpResult PosixEnv::HttpGet(const std::string& url, const std::string& agent,
   StopPoint();
   body->clear();
   if (options.status != nullptr) *options.status = 0;
+  // Without a token of its own the call ends with its thread's stop.
+  HttpOptions own = options;
+  if (own.cancel == nullptr) own.cancel = CurrentThreadStop();
   Transfer t;
   t.max_bytes = max_bytes;
-  CURL* easy = NewEasy(url, agent, options, &t);
+  CURL* easy = NewEasy(url, agent, own, &t);
   if (easy == nullptr) return HttpResult::kSessionFailed;
   if (max_bytes == 0) {
     curl_easy_cleanup(easy);
     return HttpResult::kOk;
   }
-  CURLcode code = Run(easy, options);
+  CURLcode code = Run(easy, own);
   long status = 0;
   curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
   curl_easy_cleanup(easy);
@@ -161,7 +165,7 @@ HttpResult PosixEnv::HttpGet(const std::string& url, const std::string& agent,
 bool PosixEnv::DownloadToFile(const std::string& url, const std::string& path,
                               uint64_t max_bytes, const HttpOptions& options) {
   StopPoint();
-  const std::string native = ToNativePath(path);
+  const std::string native = ToLinuxName(path);
   const std::string temp = native + ".download";
   Transfer t;
   t.file_limit = max_bytes;

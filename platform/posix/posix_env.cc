@@ -22,6 +22,7 @@
 #include "platform/posix/console_loop.h"
 #include "platform/posix/console_text.h"
 #include "platform/posix/desktop_entry.h"
+#include "platform/posix/linux_name.h"
 #include "platform/posix/spawn.h"
 #include "platform/thread_stop.h"
 
@@ -44,7 +45,7 @@ std::string PosixEnv::ModulePath(size_t capacity) {
   char buf[4096];
   ssize_t n = readlink("/proc/self/exe", buf, sizeof buf);
   if (n <= 0 || static_cast<size_t>(n) + 1 > capacity) return "";
-  return FromNativePath(std::string(buf, static_cast<size_t>(n)));
+  return FromLinuxName(std::string(buf, static_cast<size_t>(n)));
 }
 
 bool PosixEnv::IsAdministrator(uint32_t* error) {
@@ -70,13 +71,13 @@ void PosixEnv::Sleep(uint32_t ms) {
 
 unsigned PosixEnv::WinExec(const std::string& command_line) {
   StopPoint();
-  return PosixWinExec(command_line, NativeProgramFolder());
+  return PosixWinExec(ToLinuxText(command_line), NativeProgramFolder());
 }
 
 int PosixEnv::System(const std::string& command) {
   StopPoint();
   std::fflush(nullptr);
-  return PosixSystem(command, NativeProgramFolder());
+  return PosixSystem(ToLinuxText(command), NativeProgramFolder());
 }
 
 void PosixEnv::Print(const std::string& text) {
@@ -154,17 +155,21 @@ bool PosixEnv::SetAutostartValue(const std::string& name,
     program = program.substr(1, program.size() - 2);
   }
   std::string entry = "[Desktop Entry]\nType=Application\nName=" + name +
-                      "\nExec=" + DesktopExecValue(ToNativePath(program)) +
+                      "\nExec=" + DesktopExecValue(ToLinuxName(program)) +
                       "\nX-GNOME-Autostart-enabled=true\n";
   std::string temp = file + ".tmp";
+  bool written;
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
     out << entry;
     out.flush();
-    if (!out) return false;
+    written = static_cast<bool>(out);
   }
-  return std::rename(temp.c_str(), file.c_str()) == 0;
+  // A rename that fails (a folder in the entry's place) must not leave
+  // the temporary file behind in the user's autostart folder.
+  if (written && std::rename(temp.c_str(), file.c_str()) == 0) return true;
+  std::remove(temp.c_str());
+  return false;
 }
 
 std::optional<std::string> PosixEnv::AutostartValue(const std::string& name) {
@@ -177,7 +182,7 @@ std::optional<std::string> PosixEnv::AutostartValue(const std::string& name) {
     if (line.rfind("Exec=", 0) != 0) continue;
     std::optional<std::string> program = DesktopExecProgram(line.substr(5));
     if (!program) return std::nullopt;
-    return "\"" + FromNativePath(*program) + "\"";
+    return "\"" + FromLinuxName(*program) + "\"";
   }
   return std::nullopt;
 }
@@ -230,7 +235,19 @@ WindowHandle PosixEnv::CreateDialogWindow(int, WindowHost* host) {
     window = next_window_++;
     windows_[window] = host;
   }
-  host->OnInitDialog(window);
+  // A stop signal during the start sequence cuts it short at its next
+  // step (a pause or a lookup under way ends at once); the message loop
+  // then sends WM_CLOSE, and the exit command ends what it had started.
+  HttpCancel start_stop;
+  {
+    StopSignalCancels cancels(&start_stop);
+    ThreadStopScope scope(&start_stop);
+    try {
+      host->OnInitDialog(window);
+    } catch (const ThreadStopped&) {
+      ConsoleLines({"[console] stop signal: start-up cut short"});
+    }
+  }
   return window;
 }
 

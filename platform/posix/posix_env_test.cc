@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -245,6 +246,14 @@ TEST(AutostartTest, IsADesktopEntryWithTheQuotedLinuxPath) {
     EXPECT_EQ(entry.find("\nExec="), entry.rfind("\nExec=")) << entry;
     EXPECT_EQ(env.AutostartValue("SABLO"), data) << c.folder;
   }
+  // A folder in the entry's place: refused, and no temporary file left
+  // beside it.
+  ASSERT_EQ(std::remove((config.path() + "autostart/sablo.desktop").c_str()),
+            0);
+  config.Write("autostart/sablo.desktop/inside", "x");
+  EXPECT_FALSE(env.SetAutostartValue("SABLO", "\"\\srv\\Sablo.exe\""));
+  EXPECT_FALSE(config.Exists("autostart/sablo.desktop.tmp"));
+  EXPECT_TRUE(config.Exists("autostart/sablo.desktop/inside"));
   // A relative folder is to be ignored: the entry goes under ~/.config.
   TempFolder home;
   const char* old_home = std::getenv("HOME");

@@ -10,6 +10,7 @@
 
 #include "platform/common/command_line.h"
 #include "platform/common/native_path.h"
+#include "platform/posix/linux_name.h"
 #include "platform/posix/posix_env.h"
 #include "platform/posix/spawn.h"
 #include "platform/thread_stop.h"
@@ -64,7 +65,7 @@ int PosixEnv::RunCommandCaptured(const std::string& command_line,
   StopPoint();
   output->clear();
   errors->clear();
-  std::vector<std::string> words = SplitCommandLine(command_line);
+  std::vector<std::string> words = SplitCommandLine(ToLinuxText(command_line));
   if (words.empty()) {
     *error = 2;
     return 3;

@@ -12,6 +12,7 @@
 
 #include "platform/common/native_path.h"
 #include "platform/posix/console_text.h"
+#include "platform/posix/linux_name.h"
 #include "platform/posix/posix_env.h"
 #include "platform/posix/spawn.h"
 
@@ -104,18 +105,19 @@ std::string PosixEnv::FirstLogicalDrive() {
   // The updater stores an installer under this root and runs it, as root
   // when it runs as root: a folder another user could write or swap would
   // let that user choose the program.
+  // The root is handed to the system's code as its other paths are: GBK.
   const char* tmp = std::getenv("TMPDIR");
-  if (tmp != nullptr && IsPrivateFolder(tmp)) return WithSlash(tmp);
+  if (tmp != nullptr && IsPrivate(tmp)) return Utf8ToGbk(WithSlash(tmp));
   std::string home = UserHome();
   if (home.empty() || !MakePrivateFolder(home + "/.cache", false) ||
       !MakePrivateFolder(home + "/.cache/bramo", true)) {
     return "";
   }
-  return home + "/.cache/bramo/";
+  return Utf8ToGbk(home + "/.cache/bramo/");
 }
 
 bool PosixEnv::IsPrivateFolder(const std::string& path) {
-  return IsPrivate(ToNativePath(path));
+  return IsPrivate(ToLinuxName(path));
 }
 
 std::optional<std::string> PosixEnv::EnvironmentVariable(

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/ansi_text.h"
 #include "platform/thread_stop.h"
 #include "platform/win32/win32_env.h"
 
@@ -48,11 +49,18 @@ std::optional<std::string> ReadFileBytes(const std::string& path,
   HANDLE file =
       CreateFileA(path.c_str(), GENERIC_READ,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                  nullptr, OPEN_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                  nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  // Only a file on disk: a pipe or a device could block or never end.
+  // Only a file on disk: a pipe or a device could block or never end.  A
+  // reparse point (a link) is opened as itself and refused (files.h).
+  BY_HANDLE_FILE_INFORMATION info = {};
   LARGE_INTEGER size = {};
-  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size) ||
+  if (GetFileType(file) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(file, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+      !GetFileSizeEx(file, &size) ||
       static_cast<uint64_t>(size.QuadPart) > max_bytes) {
     CloseHandle(file);
     return std::nullopt;
@@ -152,6 +160,10 @@ bool Win32Env::WriteWholeFile(const std::string& path,
 
 bool Win32Env::FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::optional<std::string> Win32Env::AnsiToUtf8(const std::string& text) {
+  return AnsiTextToUtf8(text);
 }
 
 std::string Win32Env::GetProfileText(const std::string& section,

@@ -68,6 +68,7 @@ class Win32Env : public Env {
   bool WriteWholeFile(const std::string& path,
                       const std::string& bytes) override;
   bool FileExists(const std::string& path) override;
+  std::optional<std::string> AnsiToUtf8(const std::string& text) override;
 
   // ---- Ports, time and chance (ports_win32.cc) ---------------------------
   int FindPortOwner(int port, uint32_t* pid) override;
