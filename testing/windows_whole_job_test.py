@@ -32,7 +32,7 @@ import urllib.request
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from end_to_end import check, finish, no_proxy, require, skip  # noqa: E402
-from wine_desktop import (Desktop, choose, control, dialog,  # noqa: E402
+from wine_desktop import (open_port_settings, Desktop, choose, control, dialog,  # noqa: E402
                           hover_tray, tooltips, unquote)
 
 SRC, BUILD, LOADER, ARCH, TEXTS, PROBE, WORK = sys.argv[1:8]
@@ -298,11 +298,7 @@ def whole_job(desktop, services, folder):
 
 
 def change_ports(desktop, folder):
-    check(choose(desktop, "个人云配置"), "the menu item 个人云配置 was clicked")
-    lines = desktop.wait_for("the port settings", lambda ls: dialog(
-        ls, caption="Bramo设置"), 15)
-    window = dialog(lines, caption="Bramo设置")
-    check(window is not None, "the port settings dialog opens")
+    window = open_port_settings(desktop)
     if window is None:
         return
     for cid, port in zip((1001, 1002), NEW_PORTS):

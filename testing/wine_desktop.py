@@ -9,7 +9,7 @@ import shutil
 import subprocess
 import time
 
-from end_to_end import skip
+from end_to_end import check, skip
 
 DESKTOP = "shell"  # the name with which Wine's desktop shows its taskbar
 SIZE = (1024, 768)
@@ -237,3 +237,15 @@ def choose(desktop, label):
             desktop.click(place)
             return True
     return False
+
+
+def open_port_settings(desktop):
+    """The tray menu's 个人云配置, clicked; the port settings dialog it
+    opens (None when it does not), each step checked."""
+    from end_to_end import check
+    check(choose(desktop, "个人云配置"), "the menu item 个人云配置 was clicked")
+    lines = desktop.wait_for("the port settings", lambda ls: dialog(
+        ls, caption="Bramo设置"), 15)
+    window = dialog(lines, caption="Bramo设置")
+    check(window is not None, "the port settings dialog opens as Bramo设置")
+    return window

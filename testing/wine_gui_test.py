@@ -31,7 +31,7 @@ import time
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from end_to_end import check, finish, require, start_php, stop  # noqa: E402
-from wine_desktop import (SIZE, Desktop, choose, colours, control,  # noqa: E402
+from wine_desktop import (open_port_settings, SIZE, Desktop, choose, colours, control,  # noqa: E402
                           dialog, hover_tray, red_share, tooltips,
                           top_windows)
 
@@ -85,11 +85,7 @@ def check_port_dialog(desktop, folder):
     ini = os.path.join(folder, "sablo.ini")
     with open(ini, "rb") as f:
         before = f.read()
-    check(choose(desktop, "个人云配置"), "the menu item 个人云配置 was clicked")
-    lines = desktop.wait_for("the port settings", lambda ls: dialog(
-        ls, caption="Bramo设置"), 15)
-    window = dialog(lines, caption="Bramo设置")
-    check(window is not None, "the port settings dialog opens as Bramo设置")
+    window = open_port_settings(desktop)
     if window is None:
         return
     shown = {cid: control(window, cid) for cid in (1001, 1002, 1004, 1005)}
