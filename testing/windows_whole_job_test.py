@@ -32,8 +32,8 @@ import urllib.request
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from end_to_end import check, finish, no_proxy, require, skip  # noqa: E402
-from wine_desktop import (open_port_settings, Desktop, choose, control, dialog,  # noqa: E402
-                          hover_tray, tooltips, unquote)
+from wine_desktop import (Desktop, choose, control, dialog,  # noqa: E402
+                          hover_tray, open_port_settings, tooltips, unquote)
 
 SRC, BUILD, LOADER, ARCH, TEXTS, PROBE, WORK = sys.argv[1:8]
 INSIDE = len(sys.argv) > 8 and sys.argv[8] == "--inside"

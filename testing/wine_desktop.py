@@ -242,7 +242,6 @@ def choose(desktop, label):
 def open_port_settings(desktop):
     """The tray menu's 个人云配置, clicked; the port settings dialog it
     opens (None when it does not), each step checked."""
-    from end_to_end import check
     check(choose(desktop, "个人云配置"), "the menu item 个人云配置 was clicked")
     lines = desktop.wait_for("the port settings", lambda ls: dialog(
         ls, caption="Bramo设置"), 15)

@@ -31,9 +31,9 @@ import time
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from end_to_end import check, finish, require, start_php, stop  # noqa: E402
-from wine_desktop import (open_port_settings, SIZE, Desktop, choose, colours, control,  # noqa: E402
-                          dialog, hover_tray, red_share, tooltips,
-                          top_windows)
+from wine_desktop import (SIZE, Desktop, choose, colours, control,  # noqa: E402
+                          dialog, hover_tray, open_port_settings, red_share,
+                          tooltips, top_windows)
 
 LOADER, ARCH, SABLO, TEXTS, PROBE, UPDATE, SERVICE, WORK = sys.argv[1:9]
 SETUP, SIGNER = sys.argv[9:11]
