@@ -59,6 +59,13 @@ def read(folder, name):
         return ""
 
 
+def ignore_hangup():
+    """The signals are sent to the whole group; the namespace's outer
+    process (unshare) must outlive a SIGHUP, while the controller, which
+    sets its own handlers, still gets it."""
+    signal.signal(signal.SIGHUP, signal.SIG_IGN)
+
+
 class Session:
     """The controller running in `folder`, its output read line by line."""
 
@@ -74,7 +81,8 @@ class Session:
                                      stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE,
                                      stderr=subprocess.STDOUT,
-                                     start_new_session=True)
+                                     start_new_session=True,
+                                     preexec_fn=ignore_hangup)
         self.lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
 
