@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = folder + "apache\\conf\\httpd.conf";
   env.files[path] = installed;
 
+  // Apache reads the paths as UTF-8: the folder, its slashes set in GBK,
+  // goes in converted; a folder that is no GBK text is refused.
+  const std::optional<std::string> server_folder =
+      env.AnsiToUtf8(Slashes(folder));
+  if (!server_folder) {
+    if (RewriteHttpdConf(env, folder, http, https) == 0) std::abort();
+    return 0;
+  }
   if (RewriteHttpdConf(env, folder, http, https) != 0) std::abort();
   const std::string once = env.files[path];
   if (RewriteHttpdConf(env, folder, http, https) != 0) std::abort();
@@ -138,7 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // No rule's text holds a line end (no folder does), so the lines
   // correspond one to one.
   const std::vector<std::string> before = Lines(installed);
-  const std::vector<std::string> texts = RuleTexts(folder, http, https);
+  const std::vector<std::string> texts = RuleTexts(*server_folder, http, https);
   const std::vector<std::string> after = Lines(once);
   if (after.size() != before.size()) std::abort();
   // A line one rule alone recognises becomes that rule's text, unless the
