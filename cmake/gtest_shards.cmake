@@ -57,8 +57,12 @@ function(bramo_gtest_shards target root)
 endfunction()
 
 function(bramo_gtest_shard target name filter)
+  # Through wine_gtest.sh, which tells a crash of Wine's own at the end of
+  # a passing shard from a failure.
   add_test(NAME ${target}.${name}
-           COMMAND ${target} --gtest_filter=${filter} --gtest_brief=1)
+           COMMAND sh ${PROJECT_SOURCE_DIR}/cmake/wine_gtest.sh
+                   ${BRAMO_WINE_RUN} $<TARGET_FILE:${target}>
+                   --gtest_filter=${filter} --gtest_brief=1)
   # One at a time, as the cases ran in one program before.
   set_tests_properties(${target}.${name} PROPERTIES TIMEOUT 300
                        RESOURCE_LOCK ${target})
