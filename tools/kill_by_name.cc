@@ -1,30 +1,29 @@
 #include "tools/kill_by_name.h"
 
-#include <filesystem>
 #include <set>
 #include <thread>
 
 #include "tools/text_case.h"
 
 namespace tools {
-namespace fs = std::filesystem;
-
 bool NameMatches(const std::string& base, const std::string& name) {
   return SameIgnoringCase(base, name) || SameIgnoringCase(base, name + ".exe");
 }
 
 std::string InstallFolderOf(const std::string& tool_path) {
-  const std::string separator(1,
-                              static_cast<char>(fs::path::preferred_separator));
-  std::error_code ec;
-  fs::path tool = fs::weakly_canonical(tool_path, ec);
-  if (ec) tool = tool_path;
-  fs::path dir = tool.parent_path();
-  for (fs::path at = dir; !at.empty(); at = at.parent_path()) {
-    if (fs::exists(at / "Sablo.exe", ec)) return at.string() + separator;
-    if (at == at.root_path()) break;
+  // Plain strings and the platform's narrow calls, not std::filesystem:
+  // on Windows that reads a narrow path as UTF-8, and a folder named in
+  // the ANSI code page (a Chinese one) would never be found.
+  const std::string dir =
+      tool_path.substr(0, tool_path.find_last_of(kFolderSeparators) + 1);
+  std::string at = dir;
+  while (!at.empty()) {
+    if (FileExists(at + "Sablo.exe")) return at;
+    const size_t end = at.find_last_not_of(kFolderSeparators);
+    if (end == std::string::npos) break;  // the root
+    at.resize(at.find_last_of(kFolderSeparators, end) + 1);
   }
-  return dir.string() + separator;
+  return dir;
 }
 
 int EndInstallationProcesses(const std::string& folder,

@@ -22,8 +22,16 @@ using ProcessId = long;
 // equal without regard to case, or equal once ".exe" is added to `name`.
 bool NameMatches(const std::string& base, const std::string& name);
 
-// The path of the running program, for InstallFolderOf.
+// The path of the running program, for InstallFolderOf: its real path,
+// links resolved.
 std::string OwnProgramPath();
+
+// The characters that separate folders in the platform's paths.
+extern const char kFolderSeparators[];
+
+// Whether `path` names a file, through the platform's narrow calls (the
+// ANSI code page on Windows).
+bool FileExists(const std::string& path);
 
 // The install folder for a tool at `tool_path`, ending in the platform's
 // folder separator.

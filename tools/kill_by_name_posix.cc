@@ -34,7 +34,13 @@ bool Inside(const std::string& path, const std::string& folder) {
 
 }  // namespace
 
-std::string OwnProgramPath() { return "/proc/self/exe"; }
+const char kFolderSeparators[] = "/";
+
+bool FileExists(const std::string& path) {
+  return access(path.c_str(), F_OK) == 0;
+}
+
+std::string OwnProgramPath() { return Link("/proc/self/exe"); }
 
 std::vector<ProcessId> FindInstallationProcesses(const std::string& folder,
                                                  const std::string& name) {

@@ -38,6 +38,12 @@ std::string ProgramPathOf(DWORD pid) {
 
 }  // namespace
 
+const char kFolderSeparators[] = "\\/";
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::string OwnProgramPath() {
   char path[MAX_PATH * 2] = {};
   DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
