@@ -10,7 +10,8 @@
 # (upnpc.exe is the recording stand-in), so the router ports are the
 # manual ones, the web server's own.
 #
-# It checks, without a human: the web server (apache\bin\httpd.exe, our
+# The install folder is named 个人云, as Chinese users name theirs.
+# It checks, without a human: httpd.conf naming it in UTF-8; the web server (apache\bin\httpd.exe, our
 # stand-in, listening as Apache on every address) answering the user's
 # name through the public address and router port; rc.txt and the ip
 # file; the registration record and the keep-alive arriving; the running
@@ -40,6 +41,7 @@ INSIDE = len(sys.argv) > 8 and sys.argv[8] == "--inside"
 PUBLIC = "198.51.100.7"  # TEST-NET-2: public-looking, routed nowhere
 NAMES = ("reg.bramo.example", "www.bramo.example", "ip1.lookup.example")
 USER = "张三"
+FOLDER = "个人云"  # Chinese users install into Chinese folders
 PORTS = (10080, 10443)
 NEW_PORTS = (10090, 10453)
 VERSION = "0.2.0.1"  # the About dialog's
@@ -272,6 +274,10 @@ def whole_job(desktop, services, folder):
                               "/pc2/ReverseDetection.php") == name, 90)
     check(answer is not None, f"the web server answers {USER} through "
           f"http://{PUBLIC}:{PORTS[0]}/pc2/ReverseDetection.php")
+    conf = read(folder, "apache/conf/httpd.conf") or b""
+    root = f'DocumentRoot "Z:{folder}/website/"'.encode()
+    check(root in conf, f"httpd.conf names the folder {FOLDER} in UTF-8, "
+          f"as Apache reads it ({root!r})")
     check(wait("rc.txt", lambda: read(folder, "website/pc2/database/rc.txt")
                == b"0", 30) is not None, "rc.txt holds 0: reachable")
     address = f"{PUBLIC}:{PORTS[0]}\r\n".encode()
@@ -354,7 +360,7 @@ def inside():
     no_proxy()
     desktop = Desktop(LOADER, ARCH, WORK, TEXTS, PROBE)
     services = Services(os.path.join(WORK, "services"))
-    folder = os.path.join(WORK, "install")
+    folder = os.path.join(WORK, FOLDER)
     try:
         check(desktop.wait_for("the taskbar", lambda ls: any(
             " Shell_TrayWnd " in line for line in ls)) is not None,

@@ -6,13 +6,16 @@
 // from DocumentRoot (site_answer.h) until it is ended, as Apache in the
 // foreground does: the reverse check reaches it through the public
 // address.  A port it cannot take ends it at once with status 1, before
-// it serves any, as Apache.
+// it serves any, as Apache.  Apache on Windows reads the paths of its
+// configuration as UTF-8, and so does this one: a DocumentRoot that is no
+// UTF-8 (a folder written in the ANSI code page) ends it with status 1.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,6 +30,27 @@ constexpr DWORD kReceiveTimeoutMs = 5000;
 
 std::string FolderOf(const std::string& path) {
   return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
+// The UTF-8 path in the ANSI code page, which the narrow calls of
+// site_answer.h take; nothing when it is no UTF-8 or has no ANSI form.
+std::optional<std::string> Utf8ToAnsi(const std::string& utf8) {
+  if (utf8.empty()) return std::string();
+  const int size = static_cast<int>(utf8.size());
+  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS,
+                                    utf8.data(), size, nullptr, 0);
+  if (n <= 0) return std::nullopt;
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size,
+                      wide.data(), n);
+  BOOL lossy = FALSE;
+  const int m = WideCharToMultiByte(CP_ACP, 0, wide.data(), n, nullptr, 0,
+                                    nullptr, &lossy);
+  if (m <= 0 || lossy) return std::nullopt;
+  std::string ansi(static_cast<size_t>(m), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), n, ansi.data(), m, nullptr,
+                      nullptr);
+  return ansi;
 }
 
 bool IsFolder(const std::string& path) {
@@ -123,7 +147,15 @@ int main(int argc, char** argv) {
   }
   const tools::SiteConf conf = tools::ParseHttpdConf(
       std::string(std::istreambuf_iterator<char>(in), {}));
-  std::string root = conf.document_root;
+  const std::optional<std::string> ansi_root =
+      Utf8ToAnsi(conf.document_root);
+  if (!ansi_root) {
+    std::fprintf(stderr, "httpd.exe: DocumentRoot is no UTF-8 path\n");
+    return 1;
+  }
+  std::string root = *ansi_root;
+  // The template's own root (no install folder yet) serves the website
+  // beside the server root.
   if (root.empty() || !IsFolder(root)) root = apache + "..\\website";
   if (root.back() != '/' && root.back() != '\\') root += '\\';
   if (conf.ports.empty()) {
