@@ -25,12 +25,51 @@ RUNNER = sys.argv[2:3]
 require("php", *RUNNER)
 
 
-def fetch(*args):
-    out = subprocess.run(RUNNER + [PROGRAM, *map(str, args)],
+def fetch(*args, inside=()):
+    out = subprocess.run([*inside, *RUNNER, PROGRAM, *map(str, args)],
                          stdout=subprocess.PIPE, timeout=120).stdout
     head, _, text = out.partition(b"\n")
     fields = dict(f.split("=") for f in head.decode().strip().split())
     return int(fields["result"]), int(fields["size"]), float(fields["ms"]), text
+
+
+# A name server that takes every question and never answers.
+SILENT_DNS = """
+import socket, time
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.bind(("127.0.0.1", 53))
+print("ready", flush=True)
+time.sleep(120)
+"""
+
+
+def cancel_in_lookup():
+    """A cancel while the name lookup hangs, in a network namespace of its
+    own whose name server never answers; None where none can be made."""
+    ns = f"bramo-fetch-{os.getpid()}"
+    etc = f"/etc/netns/{ns}"
+    if os.geteuid() != 0 or subprocess.run(
+            ["ip", "netns", "add", ns], stderr=subprocess.DEVNULL).returncode:
+        return None
+    dns = None
+    try:
+        os.makedirs(etc, exist_ok=True)
+        with open(f"{etc}/resolv.conf", "w") as f:
+            f.write("nameserver 127.0.0.1\n")
+        with open(f"{etc}/hosts", "w") as f:
+            f.write("127.0.0.1 localhost\n")
+        inside = ("ip", "netns", "exec", ns)
+        subprocess.run([*inside, "ip", "link", "set", "lo", "up"], check=True)
+        dns = subprocess.Popen([*inside, "python3", "-c", SILENT_DNS],
+                               stdout=subprocess.PIPE)
+        dns.stdout.readline()
+        return fetch("cancel", "http://nowhere.example/", 300, inside=inside)
+    finally:
+        if dns is not None:
+            dns.kill()
+            dns.wait()
+        subprocess.run(["ip", "netns", "delete", ns])
+        shutil.rmtree(etc, ignore_errors=True)
 
 
 class RecordingServer:
@@ -136,6 +175,14 @@ try:
         result, _, took, _ = fetch("cancel", mute, 300)
         check(result != 0 and took < 100,
               f"a cancel from another thread ends the call in {took:.0f} ms")
+        lookup = cancel_in_lookup()
+        if lookup is None:
+            print("skip a cancel during a name lookup (no namespace here)")
+        else:
+            result, _, took, _ = lookup
+            check(result != 0 and took < 100,
+                  f"a cancel while the name lookup hangs ends the call in "
+                  f"{took:.0f} ms")
 finally:
     if silent is not None:
         silent.close()

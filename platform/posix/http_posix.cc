@@ -114,6 +114,11 @@ CURL* NewEasy(const std::string& url, const std::string& agent,
   curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
   curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  // A cancelled call must not wait for a name lookup that never answers:
+  // libcurl would otherwise join its resolver thread (until the system's
+  // resolver gives up, seconds later).  The thread is left to end by
+  // itself, as it does once the lookup returns.
+  curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, timeout);
   // A receive time-out: less than one byte a second for that long ends it.
   long seconds = (timeout + 999) / 1000;
