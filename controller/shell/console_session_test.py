@@ -69,11 +69,11 @@ def ignore_hangup():
 class Session:
     """The controller running in `folder`, its output read line by line."""
 
-    def __init__(self, folder):
+    def __init__(self, folder, pause_scale="0.01"):
         # Apart from every other controller on the machine, and where the
         # machine allows it in a network of its own (LAN address 127.0.0.1).
         command = own_processes([os.path.join(folder, "Sablo.exe")])
-        env = dict(os.environ, BRAMO_PAUSE_SCALE="0.01",
+        env = dict(os.environ, BRAMO_PAUSE_SCALE=pause_scale,
                    XDG_CONFIG_HOME=os.path.join(folder, "xdg"))
         env.pop("DISPLAY", None)  # the browser is the [open] line
         env.pop("WAYLAND_DISPLAY", None)
@@ -222,8 +222,42 @@ def signal_session(folder, how):
           how + ": the mappings are removed")
 
 
+def signal_during_port_change(folder):
+    """SIGHUP while a port change runs (its pauses last seconds at this
+    scale): the change is cut short and the controller ends as exit does
+    within 2 s, not after the change."""
+    with open(os.path.join(folder, "upnpc.log"), "w"):
+        pass
+    s = Session(folder, pause_scale="0.2")
+    check(s.expect("[open] http://127.0.0.1:") is not None,
+          "SIGHUP during a port change: started")
+    s.send("32779")
+    s.expect("  2 button 取消")
+    s.send("1001=10092")
+    s.expect("  2 button 取消")
+    s.send("ok")
+    check(s.expect("[dialog] closed: ok") is not None,
+          "SIGHUP during a port change: the change begins")
+    time.sleep(0.5)
+    sent = time.time()
+    s.signal(signal.SIGHUP)
+    deleted = s.expect("[tray] delete", timeout=30)
+    code = s.end()
+    took = time.time() - sent
+    check(deleted is not None and code == 0 and took < 2.0,
+          "SIGHUP during a port change: ends as exit does within 2 s "
+          "(%.1f s)" % took)
+    unmapped = read(folder, "upnpc.log").splitlines()
+    check(any(line.startswith("-d ") for line in unmapped),
+          "SIGHUP during a port change: the exit removes the mappings "
+          f"({unmapped})")
+
+
 SILENT_LOOKUP = """
-import socket, sys, time
+import signal, socket, sys, time
+# The stop signals go to the whole group: this one must outlive them.
+for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+    signal.signal(sig, signal.SIG_IGN)
 s = socket.socket()
 s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
 s.bind(("127.0.0.1", 8089))
@@ -237,8 +271,9 @@ def signal_during_lookup(folder, how):
     """The start sequence asks a lookup service that takes the connection
     and never answers (curl would wait about a minute): a stop signal ends
     the controller within 2 s, as the exit command does, and the web
-    server is never started.  In a namespace of its own with a LAN address
-    (so the lookup is made) and the silent service on its loopback."""
+    server is never started.  In a process and network namespace of its
+    own, with a LAN address (so the lookup is made) and the silent service
+    on its loopback; the namespace's end ends the service."""
     if os.geteuid() != 0 or not shutil.which("unshare"):
         print("  (skipped: %s during the lookup needs root and unshare)" % how)
         return
@@ -251,12 +286,11 @@ def signal_during_lookup(folder, how):
         with open(os.path.join(folder, name), "w"):
             pass
     ready = os.path.join(folder, "lookup.ready")
-    pid_file = os.path.join(folder, "lookup.pid")
     script = ("ip link set lo up && "
               "ip link add v0 type veth peer name v1 && "
               "ip addr add 10.77.0.2/24 dev v0 && ip link set v0 up && "
               "ip link set v1 up && "
-              "{ python3 -c \"$1\" \"$2\" & echo $! > \"$3\"; } && "
+              "{ python3 -c \"$1\" \"$2\" & } && "
               "while [ ! -e \"$2\" ]; do sleep 0.05; done && exec ./Sablo.exe")
     env = dict(os.environ, BRAMO_PAUSE_SCALE="0.01",
                XDG_CONFIG_HOME=os.path.join(folder, "xdg"))
@@ -264,9 +298,10 @@ def signal_during_lookup(folder, how):
     env.pop("WAYLAND_DISPLAY", None)
     s = Session.__new__(Session)
     s.proc = subprocess.Popen(
-        ["unshare", "--net", "--", "sh", "-c", script, "sh", SILENT_LOOKUP,
-         ready, pid_file], cwd=folder, env=env, stdin=subprocess.PIPE,
-        stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        own_processes(["sh", "-c", script, "sh", SILENT_LOOKUP, ready]),
+        cwd=folder, env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+        stderr=subprocess.STDOUT, start_new_session=True,
+        preexec_fn=ignore_hangup)
     s.lines = queue.Queue()
     threading.Thread(target=s._read, daemon=True).start()
     try:
@@ -275,7 +310,7 @@ def signal_during_lookup(folder, how):
         time.sleep(1.5)  # well into the lookup, which never answers
         check(s.proc.poll() is None, how + ": still waiting for the lookup")
         sent = time.time()
-        s.proc.send_signal(getattr(signal, how))
+        s.signal(getattr(signal, how))
         deleted = s.expect("[tray] delete", timeout=10)
         code = s.end(timeout=10)
         took = time.time() - sent
@@ -286,14 +321,8 @@ def signal_during_lookup(folder, how):
               how + ": the web server was never started")
     finally:
         s.end(timeout=1)
-        try:
-            with open(pid_file) as f:
-                os.kill(int(f.read()), signal.SIGKILL)
-        except (OSError, ValueError):
-            pass
-        for name in (ready, pid_file):
-            if os.path.exists(name):
-                os.remove(name)
+        if os.path.exists(ready):
+            os.remove(ready)
 
 
 folder = tempfile.mkdtemp(prefix="sablo_console_")
@@ -302,6 +331,7 @@ try:
     main_session(folder)
     for how in ("SIGTERM", "SIGHUP", "end of input"):
         signal_session(folder, how)
+    signal_during_port_change(folder)
     for how in ("SIGTERM", "SIGHUP"):
         signal_during_lookup(folder, how)
 finally:

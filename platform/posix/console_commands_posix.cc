@@ -6,6 +6,7 @@
 #include "platform/posix/console_loop.h"
 #include "platform/posix/console_text.h"
 #include "platform/posix/posix_env.h"
+#include "platform/thread_stop.h"
 
 namespace platform {
 namespace {
@@ -94,9 +95,21 @@ int PosixEnv::RunMessageLoop(WindowHandle main_window) {
     }
     std::string line;
     switch (WaitConsoleEvent(console_mu_, &line)) {
-      case ConsoleEvent::kLine:
-        RunConsoleCommand(main_window, line);
+      case ConsoleEvent::kLine: {
+        // A stop signal during a command (a port change takes half a
+        // minute) cuts it short at its next step, as during start-up; the
+        // loop then closes the main window, and the exit command ends what
+        // the command had started.  An exit cut short is run again whole.
+        HttpCancel command_stop;
+        StopSignalCancels cancels(&command_stop);
+        ThreadStopScope scope(&command_stop);
+        try {
+          RunConsoleCommand(main_window, line);
+        } catch (const ThreadStopped&) {
+          ConsoleLines({"[console] stop signal: command cut short"});
+        }
         break;
+      }
       case ConsoleEvent::kEndOfInput:
         ConsoleLines(
             {"[console] end of input: running until the exit "
