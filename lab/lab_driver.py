@@ -14,7 +14,7 @@ import time
 
 LAB = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(LAB), "testing"))
-from end_to_end import skip  # noqa: E402
+from end_to_end import own_processes, skip  # noqa: E402
 
 PC, PUBLIC = "192.168.77.2", "203.0.113.1"
 # miniupnpd's description, so that a call skips the 2 s of discovery.
@@ -96,17 +96,23 @@ def wait_for(condition, seconds):
 
 class Controller:
     """Sablo.exe in lan, its console on pipes, its lines read as they
-    come."""
+    come.  With `alone`, in a process namespace of its own, so that a
+    controller running elsewhere on the machine neither ends it at its
+    start nor is ended by it; the programs it starts detached then end
+    with it (the upnpc runs of its exit among them)."""
 
-    def __init__(self, folder):
+    def __init__(self, folder, alone=False):
         env = dict(os.environ, BRAMO_PAUSE_SCALE=PAUSE_SCALE,
                    XDG_CONFIG_HOME=os.path.join(folder, ".config"))
         env.pop("DISPLAY", None)
         env.pop("WAYLAND_DISPLAY", None)
+        program = ["./Sablo.exe"]
+        if alone:
+            program = own_processes(program, net=False)
         self.proc = subprocess.Popen(
-            ["ip", "netns", "exec", "lan", "./Sablo.exe"], cwd=folder,
+            ["ip", "netns", "exec", "lan", *program], cwd=folder,
             env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-            stderr=subprocess.STDOUT)
+            stderr=subprocess.STDOUT, start_new_session=True)
         self.lines = queue.Queue()
         self.all = []
         threading.Thread(target=self._read, daemon=True).start()

@@ -170,7 +170,7 @@ def visitor_reaches(folder):
 def names_cause(network, folder, patterns, reached):
     """Starts the controller, registers the user, and watches three
     unreachable passes (90 s at most)."""
-    c = Controller(folder)
+    c = Controller(folder, alone=True)
     watch = DiagnosisWatch(folder)
     try:
         check(c.expect('[tray] modify unregistered') is not None,
