@@ -6,71 +6,29 @@
 #   lab_test.py <source dir> <build dir>
 import json
 import os
-import queue
 import re
 import shutil
 import signal
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
 SRC, BUILD = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 sys.path.insert(0, os.path.join(SRC, "testing"))
-from end_to_end import SKIP, check, finish, no_proxy, skip  # noqa: E402
+sys.path.insert(0, os.path.join(SRC, "lab"))
+from end_to_end import check, finish, no_proxy  # noqa: E402
+from lab_driver import (DIAGNOSIS, PC, PUBLIC,  # noqa: E402
+                        REGISTRATIONS, SERVICES_LOG, Controller,
+                        DiagnosisWatch, install,
+                        ini, lab_down, lab_up, mappings, ns, prerequisites,
+                        read, register, router, wait_for)
 
-LAB = os.path.join(SRC, "lab")
-PC, PUBLIC, OTHER = "192.168.77.2", "203.0.113.1", "192.168.77.3"
+OTHER = "192.168.77.3"
 SECOND = "192.168.77.4"  # a second address of the PC, for a moment
-# miniupnpd's description, so that a call skips the 2 s of discovery.
-ROUTER = "http://192.168.77.1:5000/rootDesc.xml"
-REGISTRATIONS = "/run/bramo-lab/registrations.jsonl"
-SERVICES_LOG = "/run/bramo-lab/services.log"
 USER, OTHER_USER = "labuser", "otheruser"
-# Short pauses, yet long enough that a web server ended asynchronously
-# (pskill, then a pause) is gone before the next one starts on a busy
-# machine.
-PAUSE_SCALE = "0.1"
 no_proxy()
-
-
-def prerequisites():
-    """Skips where network namespaces cannot be made; a missing tool is a
-    failure (scripts/install-deps installs them all)."""
-    if os.geteuid() != 0:
-        skip("ip netns is not permitted: the lab's namespaces need root")
-    missing = [t for t in ("ip", "nft", "miniupnpd", "upnpc", "php", "curl")
-               if shutil.which(t) is None]
-    if not os.access("/usr/sbin/apache2", os.X_OK):
-        missing.append("apache2")
-    if missing:
-        print(f"FAIL the lab needs {missing}: run scripts/install-deps")
-        sys.exit(1)
-    probe = f"bramo-probe-{os.getpid()}"
-    if subprocess.run(["ip", "netns", "add", probe],
-                      stderr=subprocess.DEVNULL).returncode != 0:
-        skip("ip netns is not permitted here")
-    subprocess.run(["ip", "netns", "delete", probe])
-
-
-def ns(name, *command, timeout=30):
-    r = subprocess.run(["ip", "netns", "exec", name, *command],
-                       capture_output=True, timeout=timeout)
-    return r.returncode, r.stdout.decode("utf-8", "replace")
-
-
-def mappings():
-    """{external port: (internal address, internal port)} from upnpc -l."""
-    _, out = ns("lan", "upnpc", "-l")
-    return {int(e): (a, int(i)) for e, a, i in
-            re.findall(r"TCP\s+(\d+)->([\d.]+):(\d+)", out)}
-
-
-def router(*args):
-    """One quick upnpc call at the router, its output."""
-    return ns("lan", "upnpc", "-u", ROUTER, *map(str, args))[1]
 
 
 def visit(port, path="/pc2/ReverseDetection.php"):
@@ -80,116 +38,15 @@ def visit(port, path="/pc2/ReverseDetection.php"):
     return out if code == 0 else None
 
 
-def read(folder, name):
-    try:
-        with open(os.path.join(folder, name), encoding="gbk",
-                  errors="replace") as f:
-            return f.read()
-    except OSError:
-        return None
-
-
-def ini(folder):
-    """sablo.ini as {section.key: value} (keys carry their section)."""
-    values = {}
-    for line in (read(folder, "sablo.ini") or "").splitlines():
-        if "=" in line:
-            key, value = line.split("=", 1)
-            values[key.strip()] = value.strip()
-    return values
-
-
-def wait_for(condition, seconds):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.3)
-    return condition()
+def diagnosis(folder):
+    """The causes the controller names, "" when it names none."""
+    return (read(folder, DIAGNOSIS) or "").strip()
 
 
 def running_text(http, https, rhttp, rhttps):
     return ('[tray] modify running "Bramo正在运行...\\n本地IP：%s\\n'
             '本地端口：%d/%d\\n外网IP：%s\\n外网端口：%d/%d\\n\\n"'
             % (PC, http, https, PUBLIC, rhttp, rhttps))
-
-
-class Controller:
-    """Sablo.exe in lan, its console on pipes, its lines read as they
-    come."""
-
-    def __init__(self, folder):
-        env = dict(os.environ, BRAMO_PAUSE_SCALE=PAUSE_SCALE,
-                   XDG_CONFIG_HOME=os.path.join(folder, ".config"))
-        env.pop("DISPLAY", None)
-        env.pop("WAYLAND_DISPLAY", None)
-        self.proc = subprocess.Popen(
-            ["ip", "netns", "exec", "lan", "./Sablo.exe"], cwd=folder,
-            env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-            stderr=subprocess.STDOUT)
-        self.lines = queue.Queue()
-        self.all = []
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for raw in self.proc.stdout:
-            line = raw.decode("utf-8", "replace").rstrip("\n")
-            self.all.append(line)
-            self.lines.put(line)
-        self.lines.put(None)
-
-    def send(self, line):
-        self.proc.stdin.write((line + "\n").encode("utf-8"))
-        self.proc.stdin.flush()
-
-    def expect(self, wanted, timeout=40):
-        """The first line from now on that holds `wanted`, else None."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            try:
-                line = self.lines.get(timeout=max(0.0, deadline - time.time()))
-            except queue.Empty:
-                break
-            if line is None:
-                break
-            if wanted in line:
-                return line
-        print("  (last lines: %r)" % self.all[-4:])
-        return None
-
-    def drain(self):
-        """Forgets the lines printed so far."""
-        while not self.lines.empty():
-            self.lines.get_nowait()
-
-    def kill(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-        self.proc.wait(10)
-
-
-def register(port, name):
-    """Registers `name` through the home page from the PC itself, as its
-    owner's browser does (the form carries the session's token), at the web
-    server's HTTP port on loopback; whether the page says it took it."""
-    handle, jar = tempfile.mkstemp(prefix="bramo-lab-cookies-")
-    os.close(handle)
-    base = f"http://127.0.0.1:{port}/pc2/"
-    try:
-        _, page = ns("lan", "curl", "-s", "-m", "5", "-c", jar, base)
-        token = re.search(r'name="token" value="([0-9a-f]+)"', page)
-        if not token:
-            return False
-        page = subprocess.run(
-            ["ip", "netns", "exec", "lan", "curl", "-s", "-m", "5", "-b", jar,
-             "-c", jar, "--data-urlencode", f"name={name}",
-             "--data-urlencode", f"token={token.group(1)}", base],
-            capture_output=True, timeout=30).stdout.decode("gbk", "replace")
-        return "注册成功" in page
-    finally:
-        if os.path.exists(jar):
-            os.unlink(jar)
 
 
 def fetch(url, *options):
@@ -384,6 +241,8 @@ def mapping_lost(folder, c, ports):
     check(m.get(new[2]) == (PC, http) and m.get(new[3]) == (PC, https),
           f"the controller mapped the ports again: {m}")
     check(visit(new[2]) == USER, "the visitor reaches it again")
+    check(wait_for(lambda: not diagnosis(folder), 5),
+          f"reachable again, it names no cause: {diagnosis(folder)!r}")
     return new
 
 
@@ -430,6 +289,8 @@ def other_installation(folder, c, ports):
         check(m.get(new[2]) == (PC, http) and m.get(new[3]) == (PC, https) and
               m.get(rhttp) != (PC, http), f"the new ports are mapped: {m}")
         check(visit(new[2]) == USER, "the visitor reaches it at the new port")
+        check(wait_for(lambda: not diagnosis(folder), 5),
+              f"reachable again, it names no cause: {diagnosis(folder)!r}")
         return new
     finally:
         server.terminate()
@@ -486,18 +347,18 @@ def main():
     # after a SIGKILL the next lab/up does.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("ended by SIGTERM"))
     prerequisites()
-    folder = tempfile.mkdtemp(prefix="bramo-lab-install-")
-    c = None
+    folder = c = None
     started = time.time()
     try:
-        subprocess.run([os.path.join(SRC, "scripts", "make-install"), BUILD,
-                        folder], check=True, stdout=subprocess.DEVNULL)
-        subprocess.run([os.path.join(LAB, "lab-ini"),
-                        os.path.join(folder, "sablo.ini")], check=True)
-        subprocess.run([os.path.join(LAB, "up")], check=True, timeout=60)
-        c = Controller(folder)
+        folder = install(SRC, BUILD)
+        lab_up()
+        c = Controller(folder, alone=True)
+        watch = DiagnosisWatch(folder)
         ports = start_up(folder, c)
         registered(folder, c, ports)
+        watch.stop()
+        check(not watch.causes() and not diagnosis(folder),
+              f"the healthy lab names no cause: {watch.causes()}")
         stranger(folder, c, ports)
         # BRAMO_LAB_SHORT=1 (by hand) leaves out the two repairs.
         if not os.environ.get("BRAMO_LAB_SHORT"):
@@ -508,8 +369,9 @@ def main():
     finally:
         if c is not None:
             c.kill()
-        subprocess.run([os.path.join(LAB, "down")])
-        shutil.rmtree(folder, ignore_errors=True)
+        lab_down()
+        if folder:
+            shutil.rmtree(folder, ignore_errors=True)
         print(f"({time.time() - started:.0f} s)")
     check(not os.path.exists("/run/netns/lan") and
           not os.path.exists("/etc/netns/lan"), "lab/down removed the lab")

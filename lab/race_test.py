@@ -16,7 +16,6 @@ import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
@@ -24,8 +23,10 @@ ROUNDS = int(sys.argv[3]) if len(sys.argv) > 3 else 1
 del sys.argv[3:]  # lab_test reads its own two
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import lab_test as lab  # noqa: E402
-from lab_test import (PC, USER, check, finish, mappings, read,  # noqa: E402
-                      register, router, wait_for)
+from end_to_end import check, finish  # noqa: E402
+from lab_driver import (PC, Controller, install, lab_down,  # noqa: E402
+                        lab_up, mappings, read, register, router, wait_for)
+from lab_test import USER  # noqa: E402
 
 TOOLS = ("norvik.exe", "pulvo.exe", "curl")
 
@@ -103,15 +104,10 @@ def ports_while_repairing(folder, c):
 
 
 def one_round(scenario):
-    folder = tempfile.mkdtemp(prefix="bramo-lab-install-")
+    folder = install(lab.SRC, lab.BUILD)
     c = None
     try:
-        subprocess.run([os.path.join(lab.SRC, "scripts", "make-install"),
-                        lab.BUILD, folder], check=True,
-                       stdout=subprocess.DEVNULL)
-        subprocess.run([os.path.join(lab.LAB, "lab-ini"),
-                        os.path.join(folder, "sablo.ini")], check=True)
-        c = lab.Controller(folder)
+        c = Controller(folder, alone=True)
         scenario(folder, c)
     finally:
         if c is not None:
@@ -124,7 +120,7 @@ def main():
     lab.prerequisites()
     started = time.time()
     try:
-        subprocess.run([os.path.join(lab.LAB, "up")], check=True, timeout=60)
+        lab_up()
         for n in range(1, ROUNDS + 1):
             for scenario in (exit_while_repairing, ports_while_repairing):
                 print(f"-- round {n} of {ROUNDS}: {scenario.__name__}")
@@ -133,7 +129,7 @@ def main():
                 for e in pc_mappings():
                     router("-d", e, "tcp")
     finally:
-        subprocess.run([os.path.join(lab.LAB, "down")])
+        lab_down()
         print(f"({time.time() - started:.0f} s)")
     finish()
 

@@ -44,19 +44,23 @@ def require(*tools):
             sys.exit(SKIP)
 
 
-def own_processes(command, net=True):
+def own_processes(command, net=True, linger_s=0):
     """`command` wrapped to run in a process namespace of its own (and a
     network namespace of its own with `net`), where it sees no other
     program of the machine and none sees it; as it is when the machine
     does not allow that (not root, or no unshare).  Start it with
-    start_new_session=True and signal it with os.killpg."""
+    start_new_session=True and signal it with os.killpg.  With `linger_s`
+    what it started detached may finish after it, for that long; what is
+    still running then ends the namespace with status 125
+    (namespace_init.py)."""
     if os.geteuid() != 0 or shutil.which("unshare") is None:
         return command
     init = os.path.join(os.path.dirname(os.path.abspath(__file__)),
                         "namespace_init.py")
+    lingering = ["--linger", str(linger_s)] if linger_s else []
     return (["unshare", *(["--net"] if net else []), "--pid", "--fork",
-             "--mount-proc", "--kill-child", "--", sys.executable, init] +
-            command)
+             "--mount-proc", "--kill-child", "--", sys.executable, init,
+             *lingering] + command)
 
 
 def free_port():
