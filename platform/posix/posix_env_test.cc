@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -115,11 +116,20 @@ TEST_F(ProgramLookupTest, WinExecStartsDetachedWithWindowsArgumentsAndNoShell) {
   EXPECT_EQ(args, "[wait][two words][a\"b][;x][$(id)]");
   pid_t pid = std::atoi(pid_text.c_str());
   ASSERT_GT(pid, 1);
-  // It runs in a session of its own and is not our child, so it can never
-  // become our zombie.
+  // It runs in a session of its own, on /dev/null, and once ended it is
+  // reaped without anyone waiting for it: no zombie stays behind.
   EXPECT_NE(getsid(pid), getsid(0));
-  EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1);
+  const std::string proc = "/proc/" + std::to_string(pid);
+  for (const char* fd : {"/fd/0", "/fd/1", "/fd/2"}) {
+    EXPECT_EQ(std::filesystem::read_symlink(proc + fd).string(), "/dev/null");
+  }
   EXPECT_EQ(kill(pid, SIGKILL), 0);
+  bool gone = false;
+  for (int i = 0; i < 400 && !gone; ++i) {
+    gone = !std::filesystem::exists(proc);
+    if (!gone) usleep(5000);
+  }
+  EXPECT_TRUE(gone) << "still in /proc (a zombie) after it was killed";
 }
 
 TEST_F(ProgramLookupTest, WinExecReportsMissingProgramsAsWindowsDoes) {
