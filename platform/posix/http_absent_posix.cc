@@ -16,8 +16,8 @@ HttpResult PosixEnv::HttpGet(const std::string&, const std::string&, size_t,
   return HttpResult::kSessionFailed;
 }
 
-bool PosixEnv::DownloadToFile(const std::string&, const std::string&,
-                              uint64_t, const HttpOptions&) {
+bool PosixEnv::DownloadToFile(const std::string&, const std::string&, uint64_t,
+                              const HttpOptions&) {
   StopPoint();
   return false;
 }

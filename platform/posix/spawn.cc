@@ -72,7 +72,8 @@ bool CommandAfterSlashC(const std::string& line, std::string* rest) {
 std::vector<char*> ArgumentVector(const std::vector<std::string>& words) {
   std::vector<char*> args;
   args.reserve(words.size() + 1);
-  for (const std::string& w : words) args.push_back(const_cast<char*>(w.c_str()));
+  for (const std::string& w : words)
+    args.push_back(const_cast<char*>(w.c_str()));
   args.push_back(nullptr);
   return args;
 }
@@ -196,8 +197,8 @@ int PosixSystem(const std::string& command, const std::string& own_folder) {
   words[0] = ToNativePath(words[0]);
   std::vector<char*> args = ArgumentVector(words);
   pid_t child = 0;
-  int err = posix_spawn(&child, path.c_str(), nullptr, nullptr, args.data(),
-                        environ);
+  int err =
+      posix_spawn(&child, path.c_str(), nullptr, nullptr, args.data(), environ);
   if (err != 0) return 127;  // as a shell reports a program it cannot run
   int status = 0;
   while (waitpid(child, &status, 0) < 0) {
