@@ -7,8 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -106,8 +106,8 @@ bool Send(int fd, const std::string& bytes, Clock::time_point deadline,
           std::string* error) {
   size_t sent = 0;
   while (sent < bytes.size()) {
-    ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent,
-                     MSG_NOSIGNAL);
+    ssize_t n =
+        send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
     if (n > 0) {
       sent += static_cast<size_t>(n);
     } else if (n < 0 && errno != EAGAIN && errno != EINTR) {

@@ -69,8 +69,7 @@ class OneAnswerServer {
 };
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() -
-                                       start)
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
       .count();
 }
 
@@ -91,17 +90,17 @@ TEST(FetchOnceTest, SendsCurlsRequestLineAndHeadersForEachFormOfAddress) {
                            true);
     std::string url = c.before_port + server.port() + c.after_port, error;
     EXPECT_TRUE(FetchOnce(url, 3000, 5000, &error)) << url << ": " << error;
-    EXPECT_EQ(server.request(), c.request_line + " HTTP/1.1\r\nHost: " +
-                                    c.host + ":" + server.port() +
-                                    "\r\nAccept: */*\r\n\r\n")
+    EXPECT_EQ(server.request(), c.request_line +
+                                    " HTTP/1.1\r\nHost: " + c.host + ":" +
+                                    server.port() + "\r\nAccept: */*\r\n\r\n")
         << url;
   }
 }
 
 TEST(FetchOnceTest, RefusesAddressesItCannotServeWithoutSendingAnything) {
-  for (const std::string form : {"https://127.0.0.1:%/", "ftp://127.0.0.1:%/",
-                                 "http://user@127.0.0.1:%/",
-                                 "http://127.0.0.1:99999/", "http:///x"}) {
+  for (const std::string form :
+       {"https://127.0.0.1:%/", "ftp://127.0.0.1:%/",
+        "http://user@127.0.0.1:%/", "http://127.0.0.1:99999/", "http:///x"}) {
     OneAnswerServer server("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n",
                            false);
     std::string url = form, error;
@@ -126,8 +125,9 @@ TEST(FetchOnceTest, EndsWhereTheAnswerEndsAndFailsOnACutOrForeignOne) {
   };
   const Case cases[] = {
       {"length", "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", true, true},
-      {"chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
-                 "2;x=y\r\nok\r\n3\r\nabc\r\n0\r\nTrailer: 1\r\n\r\n",
+      {"chunks",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+       "2;x=y\r\nok\r\n3\r\nabc\r\n0\r\nTrailer: 1\r\n\r\n",
        true, true},
       {"no content", "HTTP/1.1 204 No Content\r\n\r\n", true, true},
       {"interim first",
@@ -139,8 +139,9 @@ TEST(FetchOnceTest, EndsWhereTheAnswerEndsAndFailsOnACutOrForeignOne) {
       {"to the close", "HTTP/1.0 200 OK\r\n\r\nthe whole body", false, true},
       {"cut body", "HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\nok", false,
        false},
-      {"cut chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
-                     "10\r\nshort",
+      {"cut chunks",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+       "10\r\nshort",
        false, false},
       {"cut head", "HTTP/1.1 200 OK\r\nContent-Le", false, false},
       {"no HTTP", "hello\r\n\r\n", false, false},

@@ -18,8 +18,7 @@ struct HttpUrl {
 // Splits `url`.  An address without a scheme is taken as http://, as
 // curl does.  Empty, with `error` set, for another scheme (there is no
 // TLS here), user names, an empty host or a port that is not 1..65535.
-std::optional<HttpUrl> ParseHttpUrl(const std::string& url,
-                                    std::string* error);
+std::optional<HttpUrl> ParseHttpUrl(const std::string& url, std::string* error);
 
 }  // namespace tools
 
