@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <system_error>
 #include <thread>
 
 #include "platform/common/command_line.h"
@@ -83,10 +84,15 @@ std::vector<char*> ArgumentVector(const std::vector<std::string>& words) {
 // (and the waits of PosixSystem and RunCommandCaptured for their own
 // children are left alone).
 void ReapWhenEnded(pid_t child) {
-  std::thread([child] {
-    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
-  }).detach();
+  try {
+    std::thread([child] {
+      while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: the program runs all the same, and stays a
+    // zombie once ended rather than failing a start that succeeded.
+  }
 }
 
 }  // namespace
