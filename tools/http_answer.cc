@@ -8,7 +8,7 @@ namespace tools {
 namespace {
 
 // Larger header blocks than this are no answer worth waiting for.
-constexpr size_t kHeaderLimit = 100 * 1024;
+constexpr size_t kHeaderLimit = size_t{100} << 10;
 
 // The bytes received and not yet taken, with the source of more.
 class Stream {

@@ -64,7 +64,9 @@ std::optional<HttpUrl> ParseHttpUrl(const std::string& url,
     *error = "URL using bad/illegal format or missing URL";
     return std::nullopt;
   }
-  target = target.substr(0, target.find('#'));
+  if (size_t hash = target.find('#'); hash != std::string::npos) {
+    target.resize(hash);
+  }
   if (target.empty() || target.front() != '/') target = "/" + target;
   parts.target = target;
   const bool v6 = parts.host.find(':') != std::string::npos;
