@@ -3,14 +3,14 @@
 // rather than waiting for the connection to close.
 #include "tools/fetch_once.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <thread>
+
+#include "testing/loopback_socket.h"
 
 namespace tools {
 namespace {
@@ -22,15 +22,9 @@ class OneAnswerServer {
  public:
   OneAnswerServer(std::string reply, bool hold)
       : reply_(std::move(reply)), hold_(hold) {
-    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr = {};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    listen(fd_, 4);
-    socklen_t len = sizeof addr;
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = std::to_string(ntohs(addr.sin_port));
+    int port = 0;
+    fd_ = testing_support::ListenOnLoopback(&port);
+    port_ = std::to_string(port);
     thread_ = std::thread([this] { Serve(); });
   }
   ~OneAnswerServer() {
@@ -163,19 +157,11 @@ TEST(FetchOnceTest, EndsWhereTheAnswerEndsAndFailsOnACutOrForeignOne) {
 }
 
 TEST(FetchOnceTest, AClosedPortFailsAtOnce) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr = {};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  close(fd);  // bound once, now nobody listens there
+  const int port = testing_support::RefusingLoopbackPort();
   std::string error;
   auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(FetchOnce(
-      "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/", 3000,
-      5000, &error));
+  EXPECT_FALSE(FetchOnce("http://127.0.0.1:" + std::to_string(port) + "/", 3000,
+                         5000, &error));
   EXPECT_EQ(error, "Couldn't connect to server");
   EXPECT_LT(SecondsSince(start), 1.0);
 }
