@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "controller/config/text_file.h"
 #include "controller/config/text_mode.h"
 
 namespace {
@@ -41,6 +42,13 @@ int WriteReachabilityFile(platform::Env& env, const std::string& folder,
                           int result) {
   env.WriteWholeFile(folder + "website\\pc2\\database\\rc.txt",
                      Decimal(result));
+  return 0;
+}
+
+int RefreshReachabilityFile(platform::Env& env, const std::string& folder,
+                            int result) {
+  ReplaceUnlessSame(env, folder + "website\\pc2\\database\\rc.txt",
+                    Decimal(result));
   return 0;
 }
 

@@ -25,6 +25,11 @@ int WriteLocalPortFile(platform::Env& env, const std::string& folder,
 int WriteReachabilityFile(platform::Env& env, const std::string& folder,
                           int result);
 
+// WriteReachabilityFile, but a file that holds these bytes already is left
+// alone.  Returns 0.
+int RefreshReachabilityFile(platform::Env& env, const std::string& folder,
+                            int result);
+
 // WriteAddressFile and WriteRouterSettings:
 // controller/config/router_settings.h.
 

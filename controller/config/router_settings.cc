@@ -14,6 +14,12 @@ std::string Number(int value) {
   return text;
 }
 
+// The whole number, as in the other data files: only the settings keys
+// are cut to their 10-byte buffers.
+std::string AddressText(const std::string& externalIp, int routerHttpPort) {
+  return externalIp + ":" + std::to_string(routerHttpPort) + "\n";
+}
+
 }  // namespace
 
 void WriteRouterSettings(platform::Env& env, const std::string& folder,
@@ -30,9 +36,13 @@ void WriteRouterSettings(platform::Env& env, const std::string& folder,
 
 int WriteAddressFile(platform::Env& env, const std::string& folder,
                      const std::string& externalIp, int routerHttpPort) {
-  // The whole number, as in the other data files: only the settings keys
-  // are cut to their 10-byte buffers.
-  WriteTextFile(env, folder + "\\ip",
-                externalIp + ":" + std::to_string(routerHttpPort) + "\n");
+  WriteTextFile(env, folder + "\\ip", AddressText(externalIp, routerHttpPort));
+  return 0;
+}
+
+int RefreshAddressFile(platform::Env& env, const std::string& folder,
+                       const std::string& externalIp, int routerHttpPort) {
+  ReplaceUnlessSame(env, folder + "\\ip",
+                    ToTextMode(AddressText(externalIp, routerHttpPort)));
   return 0;
 }

@@ -21,4 +21,9 @@ void WriteRouterSettings(platform::Env& env, const std::string& folder,
 int WriteAddressFile(platform::Env& env, const std::string& folder,
                      const std::string& externalIp, int routerHttpPort);
 
+// WriteAddressFile, but a file that holds these bytes already is left
+// alone.  Returns 0.
+int RefreshAddressFile(platform::Env& env, const std::string& folder,
+                       const std::string& externalIp, int routerHttpPort);
+
 #endif  // BRAMO_CONTROLLER_CONFIG_ROUTER_SETTINGS_H_

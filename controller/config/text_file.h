@@ -13,4 +13,10 @@ std::string ToTextMode(const std::string& text);
 bool WriteTextFile(platform::Env& env, const std::string& path,
                    const std::string& text);
 
+// Replaces the file at `path` whole with `bytes`, as Env::WriteWholeFile
+// does, unless it holds exactly these bytes already: then it is left
+// alone.  True when the file holds `bytes` afterwards.
+bool ReplaceUnlessSame(platform::Env& env, const std::string& path,
+                       const std::string& bytes);
+
 #endif  // BRAMO_CONTROLLER_CONFIG_TEXT_FILE_H_

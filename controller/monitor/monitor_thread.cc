@@ -22,11 +22,21 @@ void WriteReachability(Cbrix7Dlg& dlg, int value) {
   WriteReachabilityFile(dlg.env(), dlg.m_appDir, value);
 }
 
+// A reachable pass runs every minute, mostly with the same address and
+// state: a file that holds its bytes already is not written again.
+void RefreshReachable(Cbrix7Dlg& dlg) {
+  auto lock = dlg.LockState();
+  RefreshReachabilityFile(dlg.env(), dlg.m_appDir, 0);
+}
+
 // The address file carries the router port: not written while a port
 // change runs, nor after one with the port this pass checked.
 void SaveAddressFileAsChecked(Cbrix7Dlg& dlg) {
   const Cbrix7Dlg::PortsClaim claim = dlg.ClaimPortsAsChecked();
-  if (claim.owns_lock()) dlg.SaveAddressFile();
+  if (!claim.owns_lock()) return;
+  auto lock = dlg.LockState();
+  RefreshAddressFile(dlg.env(), dlg.m_appDir, dlg.m_externalIp,
+                     dlg.m_routerHttpPort);
 }
 
 }  // namespace
@@ -46,7 +56,7 @@ void RunMonitorPass(Cbrix7Dlg& dlg) {
   if (r == 0) {
     ShowRunning(dlg, user);
     SaveAddressFileAsChecked(dlg);
-    WriteReachability(dlg, 0);
+    RefreshReachable(dlg);
     env.WinExec(RegisterCommandLine());
     env.WinExec(KeepAliveCommandLine());
     env.Sleep(kReachablePauseMs);

@@ -98,6 +98,31 @@ TEST_F(MonitorPassTest, AReachableServerIsReportedAndRegistered) {
   EXPECT_EQ(dir.Read("website/pc2/database/rc.txt"), "0");
 }
 
+TEST_F(MonitorPassTest, AReachablePassWritesOnlyTheFilesWhoseBytesChange) {
+  Answer(kReverseUrl, "bob");
+  const std::string rc = "website\\pc2\\database\\rc.txt";
+  struct Case {
+    std::string rc_before, ip_before;
+    Trace writes;
+  } cases[] = {
+      {"0", "58.1.2.3:12345\r\n", {}},
+      {"1", "58.1.2.3:12345\r\n", {Write(rc)}},
+      {"0", "58.1.2.3:12345\n", {Write("\\ip")}},
+      {"0", "58.1.2.3:12345\r\n\r\n", {Write("\\ip")}},
+      {"00", "58.1.2.3:54321\r\n", {Write("\\ip"), Write(rc)}},
+  };
+  for (const Case& c : cases) {
+    dir.Write("website/pc2/database/rc.txt", c.rc_before);
+    dir.Write("ip", c.ip_before);
+    env.ClearTrace();
+    RunMonitorPass(dlg);
+    EXPECT_EQ(FileWrites(env.trace(), dlg.m_appDir), c.writes) << c.ip_before;
+    EXPECT_EQ(dir.Read("ip"), "58.1.2.3:12345\r\n");
+    EXPECT_EQ(dir.Read("website/pc2/database/rc.txt"), "0");
+    EXPECT_EQ(env.TraceStartingWith("exec "), (Trace{kNorvik, kPulvo}));
+  }
+}
+
 TEST_F(MonitorPassTest, UnreachableTwiceStartsNothingAndDoesNotWait) {
   RunMonitorPass(dlg);
   // The recheck finds both addresses unchanged and asks for the mappings

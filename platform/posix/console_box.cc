@@ -1,5 +1,6 @@
 #include "platform/posix/console_box.h"
 
+#include <optional>
 #include <string>
 
 #include "platform/win_types.h"
@@ -19,21 +20,37 @@ std::string Trimmed(const std::string& line) {
   return word;
 }
 
+// One line without its line end; empty at the end of input, as
+// std::getline: a last line without an end still counts.
+std::optional<std::string> ReadLine(FILE* in) {
+  std::string line;
+  int c;
+  while ((c = std::getc(in)) != EOF && c != '\n') {
+    line += static_cast<char>(c);
+  }
+  if (c == EOF && line.empty()) return std::nullopt;
+  return line;
+}
+
+void Say(FILE* out, const char* text) {
+  std::fputs(text, out);
+  std::fflush(out);
+}
+
 }  // namespace
 
-int ReadBoxAnswer(std::istream& in, std::ostream& out, bool ok_cancel) {
+int ReadBoxAnswer(FILE* in, FILE* out, bool ok_cancel) {
   const int safe = ok_cancel ? id::kCancel : id::kOk;
-  std::string line;
   for (int ask = 0; ask < kBoxAsks; ++ask) {
-    if (ask > 0) out << "[box] ok or cancel? " << std::flush;
-    if (!std::getline(in, line)) {
+    if (ask > 0) Say(out, "[box] ok or cancel? ");
+    std::optional<std::string> line = ReadLine(in);
+    if (!line) {
       // No one to ask: never agree by default.
-      out << "(no answer: " << (ok_cancel ? "cancel" : "ok") << ")"
-          << std::endl;
+      Say(out, ok_cancel ? "(no answer: cancel)\n" : "(no answer: ok)\n");
       return safe;
     }
     if (!ok_cancel) return id::kOk;
-    std::string word = Trimmed(line);
+    std::string word = Trimmed(*line);
     if (word.empty() || word == "ok" || word == "o" || word == "yes" ||
         word == "y") {
       return id::kOk;
@@ -42,7 +59,7 @@ int ReadBoxAnswer(std::istream& in, std::ostream& out, bool ok_cancel) {
       return id::kCancel;
     }
   }
-  out << "(no answer understood: cancel)" << std::endl;
+  Say(out, "(no answer understood: cancel)\n");
   return safe;
 }
 

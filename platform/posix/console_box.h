@@ -3,8 +3,7 @@
 #ifndef BRAMO_PLATFORM_POSIX_CONSOLE_BOX_H_
 #define BRAMO_PLATFORM_POSIX_CONSOLE_BOX_H_
 
-#include <istream>
-#include <ostream>
+#include <cstdio>
 
 namespace platform {
 
@@ -17,8 +16,8 @@ inline constexpr int kBoxAsks = 3;
 // Cancel.  Any other answer asks again, `kBoxAsks` times at most; after
 // that, or at the end of input, the safe answer is taken: Cancel where
 // there is one.  An OK-only box takes any line as OK.  Prompts go to
-// `out`.  Returns id::kOk or id::kCancel.
-int ReadBoxAnswer(std::istream& in, std::ostream& out, bool ok_cancel);
+// `out`, flushed.  Returns id::kOk or id::kCancel.
+int ReadBoxAnswer(FILE* in, FILE* out, bool ok_cancel);
 
 }  // namespace platform
 

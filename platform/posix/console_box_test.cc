@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "platform/win_types.h"
@@ -31,12 +32,20 @@ TEST(ConsoleBoxTest, UnknownAnswersAskAgainThenTheSafeOneIsTaken) {
       {"", false, id::kOk, 0},
   };
   for (const Case& c : cases) {
-    std::istringstream in(c.input);
-    std::ostringstream out;
+    std::string input = c.input;
+    FILE* in = fmemopen(input.data(), input.size(), "r");
+    char* said = nullptr;
+    size_t said_size = 0;
+    FILE* out = open_memstream(&said, &said_size);
+    ASSERT_TRUE(in != nullptr && out != nullptr);
     EXPECT_EQ(ReadBoxAnswer(in, out, c.ok_cancel), c.answer) << c.input;
+    std::fclose(in);
+    std::fclose(out);
+    const std::string output(said, said_size);
+    std::free(said);
     size_t prompts = 0;
-    for (size_t at = out.str().find("ok or cancel?"); at != std::string::npos;
-         at = out.str().find("ok or cancel?", at + 1)) {
+    for (size_t at = output.find("ok or cancel?"); at != std::string::npos;
+         at = output.find("ok or cancel?", at + 1)) {
       ++prompts;
     }
     EXPECT_EQ(prompts, static_cast<size_t>(c.prompts_again)) << c.input;

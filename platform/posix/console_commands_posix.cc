@@ -1,7 +1,7 @@
 // The message loop of the Linux console: commands from standard input
 // reach the windows as the tray icon and its popup would send them.
+#include <cstdio>
 #include <cstdlib>
-#include <iostream>
 
 #include "platform/posix/console_loop.h"
 #include "platform/posix/console_text.h"
@@ -50,9 +50,10 @@ bool PosixEnv::SendToWindow(WindowHandle window, uint32_t message,
 void PosixEnv::ConsoleLines(const std::vector<std::string>& gbk_lines) {
   std::lock_guard<std::mutex> lock(console_mu_);
   for (const std::string& line : gbk_lines) {
-    std::cout << GbkToUtf8(line) << '\n';
+    const std::string text = GbkToUtf8(line) + '\n';
+    std::fwrite(text.data(), 1, text.size(), stdout);
   }
-  std::cout << std::flush;
+  std::fflush(stdout);
 }
 
 void PosixEnv::RunConsoleCommand(WindowHandle main_window,

@@ -14,7 +14,7 @@
 // arrives; the stop reaches the main window as WM_CLOSE.
 //
 // Standard input is read one byte at a time up to each line's end, and
-// the C library's stdin is unbuffered, so a message box reading std::cin
+// the C library's stdin is unbuffered, so a message box reading stdin
 // finds exactly the lines that follow.
 #ifndef BRAMO_PLATFORM_POSIX_CONSOLE_LOOP_H_
 #define BRAMO_PLATFORM_POSIX_CONSOLE_LOOP_H_

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/posix/posix_env.h"
+#include "testing/loopback_socket.h"
 #include "testing/temp_folder.h"
 
 namespace platform {
@@ -102,22 +103,14 @@ TEST(HttpGetTest, BodiesAreCutToTheLimitWhateverTheStatusWhichIsTold) {
 }
 
 TEST(HttpGetTest, ARefusedPortIsAnUrlFailure) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr = {};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  close(fd);  // nobody listens there now
+  const int port = testing_support::RefusingLoopbackPort();
   PosixEnv env;
   std::string body = "old";
   int status = -1;
   HttpOptions options;
   options.status = &status;
-  EXPECT_EQ(env.HttpGet("http://127.0.0.1:" +
-                            std::to_string(ntohs(addr.sin_port)) + "/",
-                        "a", 1023, &body, options),
+  EXPECT_EQ(env.HttpGet("http://127.0.0.1:" + std::to_string(port) + "/", "a",
+                        1023, &body, options),
             HttpResult::kUrlFailed);
   EXPECT_EQ(body, "");
   EXPECT_EQ(status, 0);  // no answer, no status

@@ -7,30 +7,24 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 
 #include "platform/posix/posix_env.h"
+#include "platform/posix/system_file.h"
 #include "platform/posix/tcp_table.h"
 #include "platform/thread_stop.h"
 
 namespace platform {
 namespace {
 
-std::optional<std::string> ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 // Splits a row's fields at blanks.
 std::vector<std::string> Fields(const std::string& line) {
   std::vector<std::string> out;
-  std::istringstream in(line);
-  std::string field;
-  while (in >> field) out.push_back(field);
+  size_t at = 0;
+  while ((at = line.find_first_not_of(" \t", at)) != std::string::npos) {
+    size_t end = line.find_first_of(" \t", at);
+    out.push_back(line.substr(at, end - at));
+    at = end;
+  }
   return out;
 }
 
@@ -46,11 +40,12 @@ bool SplitAddress(const std::string& field, std::string* address, int* port) {
 template <typename Accept>
 std::vector<TcpRow> Parse(const std::string& text, Accept accept) {
   std::vector<TcpRow> rows;
-  std::istringstream lines(text);
-  std::string line;
-  std::getline(lines, line);  // the heading
-  while (std::getline(lines, line)) {
-    std::vector<std::string> f = Fields(line);
+  // The first line is the heading.
+  for (size_t at = text.find('\n');
+       at != std::string::npos && at + 1 < text.size();) {
+    size_t end = text.find('\n', at + 1);
+    std::vector<std::string> f = Fields(text.substr(at + 1, end - at - 1));
+    at = end;
     std::string address;
     TcpRow row;
     if (f.size() < 10 || !SplitAddress(f[1], &address, &row.local_port)) {
@@ -122,13 +117,13 @@ std::optional<uint32_t> SocketOwner(uint64_t inode) {
 }
 
 int PosixEnv::FindPortOwner(int port, uint32_t* pid) {
-  std::optional<std::string> tcp = ReadText("/proc/net/tcp");
+  std::optional<std::string> tcp = ReadSystemFile("/proc/net/tcp");
   if (!tcp) return 1;
   // A server listening on [::] holds the IPv4 port as well (Apache's plain
   // "Listen 80" does), so those rows come after the IPv4 ones.
   std::vector<TcpRow> rows = ParseTcpTable(*tcp);
   std::vector<TcpRow> v6 =
-      ParseTcp6TableForIpv4(ReadText("/proc/net/tcp6").value_or(""));
+      ParseTcp6TableForIpv4(ReadSystemFile("/proc/net/tcp6").value_or(""));
   rows.insert(rows.end(), v6.begin(), v6.end());
   for (const TcpRow& row : rows) {
     if (row.local_port != port) continue;
@@ -153,7 +148,7 @@ int PosixEnv::TerminatePortOwner(uint32_t pid) {
     return access(proc.c_str(), F_OK) != 0 ? 0 : 3;
   }
   std::string program(buf, static_cast<size_t>(n));
-  std::string argv0 = ReadText(proc + "/cmdline").value_or("");
+  std::string argv0 = ReadSystemFile(proc + "/cmdline").value_or("");
   if (size_t end = argv0.find('\0'); end != std::string::npos)
     argv0.resize(end);
   if (IsWebServerName(program) || IsWebServerName(argv0)) return 0;

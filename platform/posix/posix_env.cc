@@ -6,14 +6,12 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <sstream>
 #include <thread>
 
 #include "platform/common/native_path.h"
@@ -24,16 +22,21 @@
 #include "platform/posix/desktop_entry.h"
 #include "platform/posix/linux_name.h"
 #include "platform/posix/spawn.h"
+#include "platform/posix/system_file.h"
 #include "platform/thread_stop.h"
 
 namespace platform {
 namespace {
 
 std::string ReadProcFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  return ReadSystemFile(path).value_or("");
+}
+
+// Console lines go straight to stdio: the tray's and the boxes' lines
+// keep their order with everything else printed.
+void WriteOut(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
 }
 
 }  // namespace
@@ -158,12 +161,10 @@ bool PosixEnv::SetAutostartValue(const std::string& name,
                       "\nExec=" + DesktopExecValue(ToLinuxName(program)) +
                       "\nX-GNOME-Autostart-enabled=true\n";
   std::string temp = file + ".tmp";
-  bool written;
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << entry;
-    out.flush();
-    written = static_cast<bool>(out);
+  bool written = false;
+  if (FILE* out = std::fopen(temp.c_str(), "wb")) {
+    written = std::fwrite(entry.data(), 1, entry.size(), out) == entry.size();
+    written = std::fclose(out) == 0 && written;
   }
   // A rename that fails (a folder in the entry's place) must not leave
   // the temporary file behind in the user's autostart folder.
@@ -175,10 +176,12 @@ bool PosixEnv::SetAutostartValue(const std::string& name,
 std::optional<std::string> PosixEnv::AutostartValue(const std::string& name) {
   std::string file = AutostartFile(name);
   if (file.empty()) return std::nullopt;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string line;
-  while (std::getline(in, line)) {
+  std::optional<std::string> entry = ReadSystemFile(file);
+  if (!entry) return std::nullopt;
+  for (size_t at = 0; at < entry->size();) {
+    size_t end = std::min(entry->find('\n', at), entry->size());
+    std::string line = entry->substr(at, end - at);
+    at = end + 1;
     if (line.rfind("Exec=", 0) != 0) continue;
     std::optional<std::string> program = DesktopExecProgram(line.substr(5));
     if (!program) return std::nullopt;
@@ -209,9 +212,9 @@ bool PosixEnv::NotifyIcon(uint32_t message, const NotifyIconData& data) {
   } else if (message == kNimDelete) {
     tray_window_ = 0;
   }
-  std::cout << "[tray] " << verb << ' '
-            << IconRoleName(static_cast<int>(data.hIcon)) << " \""
-            << OneLine(GbkToUtf8(tip)) << "\"" << std::endl;
+  WriteOut(std::string("[tray] ") + verb + ' ' +
+           IconRoleName(static_cast<int>(data.hIcon)) + " \"" +
+           OneLine(GbkToUtf8(tip)) + "\"\n");
   return true;
 }
 
@@ -219,10 +222,9 @@ int PosixEnv::ShowMessageBox(WindowHandle, const std::string& text,
                              const std::string& caption, uint32_t type) {
   const bool ok_cancel = (type & mb::kButtonMask) == mb::kOkCancel;
   std::lock_guard<std::mutex> lock(console_mu_);
-  std::cout << "[box] " << GbkToUtf8(caption) << ": " << GbkToUtf8(text)
-            << "\n[box] " << (ok_cancel ? "ok/cancel (default ok)? " : "ok? ")
-            << std::flush;
-  return ReadBoxAnswer(std::cin, std::cout, ok_cancel);
+  WriteOut("[box] " + GbkToUtf8(caption) + ": " + GbkToUtf8(text) + "\n[box] " +
+           (ok_cancel ? "ok/cancel (default ok)? " : "ok? "));
+  return ReadBoxAnswer(stdin, stdout, ok_cancel);
 }
 
 WindowHandle PosixEnv::CreateDialogWindow(int, WindowHost* host) {

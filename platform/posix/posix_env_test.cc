@@ -1,5 +1,6 @@
 #include "platform/posix/posix_env.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -103,8 +105,8 @@ TEST_F(ProgramLookupTest, WinExecStartsDetachedWithWindowsArgumentsAndNoShell) {
   WriteRecorder(own_, "rec.exe");
   // Quotes and a backslash follow the Windows rules; ';' and '$(...)'
   // reach the program as text, since no shell sees the line.
-  unsigned r = PosixWinExec("rec wait \"two words\" a\\\"b ;x $(id)",
-                            own_.path());
+  unsigned r =
+      PosixWinExec("rec wait \"two words\" a\\\"b ;x $(id)", own_.path());
   EXPECT_EQ(r, 33u);
   std::string ran = WaitForFile(own_.path() + "ran.txt");
   ASSERT_FALSE(ran.empty());
@@ -115,18 +117,29 @@ TEST_F(ProgramLookupTest, WinExecStartsDetachedWithWindowsArgumentsAndNoShell) {
   EXPECT_EQ(args, "[wait][two words][a\"b][;x][$(id)]");
   pid_t pid = std::atoi(pid_text.c_str());
   ASSERT_GT(pid, 1);
-  // It runs in a session of its own and is not our child, so it can never
-  // become our zombie.
+  // It runs in a session of its own, on /dev/null, and once ended it is
+  // reaped without anyone waiting for it: no zombie stays behind.
   EXPECT_NE(getsid(pid), getsid(0));
-  EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1);
+  const std::string proc = "/proc/" + std::to_string(pid);
+  for (const char* fd : {"/fd/0", "/fd/1", "/fd/2"}) {
+    EXPECT_EQ(std::filesystem::read_symlink(proc + fd).string(), "/dev/null");
+  }
   EXPECT_EQ(kill(pid, SIGKILL), 0);
+  bool gone = false;
+  for (int i = 0; i < 400 && !gone; ++i) {
+    gone = !std::filesystem::exists(proc);
+    if (!gone) usleep(5000);
+  }
+  EXPECT_TRUE(gone) << "still in /proc (a zombie) after it was killed";
 }
 
 TEST_F(ProgramLookupTest, WinExecReportsMissingProgramsAsWindowsDoes) {
   EXPECT_EQ(PosixWinExec("no-such-program-x", own_.path()), 2u);
   EXPECT_EQ(PosixWinExec("nofolder\\x.exe", own_.path()), 3u);
   EXPECT_EQ(PosixWinExec("", own_.path()), 2u);
-  cwd_.Write("notprog.exe", "\x7f" "garbage");
+  cwd_.Write("notprog.exe",
+             "\x7f"
+             "garbage");
   chmod((cwd_.path() + "notprog.exe").c_str(), 0755);
   EXPECT_EQ(PosixWinExec("notprog.exe", own_.path()), 11u);
 }
@@ -152,20 +165,42 @@ TEST_F(ProgramLookupTest, SystemWaitsAndGivesTheExitStatus) {
   EXPECT_FALSE(cwd_.Exists("made"));
 }
 
+// The console as the program has it: standard output into a file of the
+// test's, standard input from another.
 class ConsoleTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    old_out_ = std::cout.rdbuf(out_.rdbuf());
-    old_in_ = std::cin.rdbuf(in_.rdbuf());
+    std::fflush(stdout);
+    saved_out_ = dup(STDOUT_FILENO);
+    saved_in_ = dup(STDIN_FILENO);
+    Redirect(STDOUT_FILENO, "out", O_WRONLY | O_CREAT | O_TRUNC);
   }
   void TearDown() override {
-    std::cout.rdbuf(old_out_);
-    std::cin.rdbuf(old_in_);
+    std::fflush(stdout);
+    dup2(saved_out_, STDOUT_FILENO);
+    dup2(saved_in_, STDIN_FILENO);
+    close(saved_out_);
+    close(saved_in_);
+    std::clearerr(stdin);
   }
-  std::ostringstream out_;
-  std::istringstream in_;
-  std::streambuf* old_out_ = nullptr;
-  std::streambuf* old_in_ = nullptr;
+  void Input(const std::string& text) {
+    folder_.Write("in", text);
+    Redirect(STDIN_FILENO, "in", O_RDONLY);
+    std::clearerr(stdin);
+  }
+  std::string Output() {
+    std::fflush(stdout);
+    return folder_.Read("out");
+  }
+  void Redirect(int fd, const std::string& name, int flags) {
+    int file = open((folder_.path() + name).c_str(), flags | O_CLOEXEC, 0600);
+    ASSERT_GE(file, 0);
+    dup2(file, fd);
+    close(file);
+  }
+  TempFolder folder_;
+  int saved_out_ = -1;
+  int saved_in_ = -1;
   PosixEnv env_;
 };
 
@@ -179,34 +214,39 @@ TEST_F(ConsoleTest, TrayLinesShowRoleAndUtf8TextWithLineEnds) {
   nid.hIcon = env_.LoadIconResource(kIconWarning);
   env_.NotifyIcon(kNimModify, nid);
   env_.NotifyIcon(kNimDelete, nid);
-  EXPECT_EQ(out_.str(),
-            "[tray] add idle \"Bramo\xe6\xad\xa3\xe5\x9c\xa8\xe5\x88\x9d\xe5\xa7"
-            "\x8b\xe5\x8c\x96...\\n\xe7\xac\xac\xe4\xba\x8c\xe8\xa1\x8c\"\n"
-            "[tray] modify warning \"Bramo\xe6\xad\xa3\xe5\x9c\xa8\xe5\x88\x9d"
-            "\xe5\xa7\x8b\xe5\x8c\x96...\\n\xe7\xac\xac\xe4\xba\x8c\xe8\xa1\x8c"
-            "\"\n"
-            "[tray] delete warning \"Bramo\xe6\xad\xa3\xe5\x9c\xa8\xe5\x88\x9d"
-            "\xe5\xa7\x8b\xe5\x8c\x96...\\n\xe7\xac\xac\xe4\xba\x8c\xe8\xa1\x8c"
-            "\"\n");
+  EXPECT_EQ(
+      Output(),
+      "[tray] add idle \"Bramo\xe6\xad\xa3\xe5\x9c\xa8\xe5\x88\x9d\xe5\xa7"
+      "\x8b\xe5\x8c\x96...\\n\xe7\xac\xac\xe4\xba\x8c\xe8\xa1\x8c\"\n"
+      "[tray] modify warning \"Bramo\xe6\xad\xa3\xe5\x9c\xa8\xe5\x88\x9d"
+      "\xe5\xa7\x8b\xe5\x8c\x96...\\n\xe7\xac\xac\xe4\xba\x8c\xe8\xa1\x8c"
+      "\"\n"
+      "[tray] delete warning \"Bramo\xe6\xad\xa3\xe5\x9c\xa8\xe5\x88\x9d"
+      "\xe5\xa7\x8b\xe5\x8c\x96...\\n\xe7\xac\xac\xe4\xba\x8c\xe8\xa1\x8c"
+      "\"\n");
 }
 
 TEST_F(ConsoleTest, BoxesReadTheirAnswerAndNeverAgreeAtEndOfInput) {
-  in_.str("cancel\n\nok\n");
+  Input("cancel\n\nok\n");
   EXPECT_EQ(env_.ShowMessageBox(0, "t", "c", mb::kOkCancel), id::kCancel);
   EXPECT_EQ(env_.ShowMessageBox(0, "t", "c", mb::kOkCancel), id::kOk);
   EXPECT_EQ(env_.ShowMessageBox(0, "t", "c", mb::kOk), id::kOk);
   // Input is used up: OK/Cancel takes Cancel, an OK box takes OK.
   EXPECT_EQ(env_.ShowMessageBox(0, "t", "c", mb::kOkCancel), id::kCancel);
   EXPECT_EQ(env_.ShowMessageBox(0, "t", "c", mb::kOk), id::kOk);
-  EXPECT_NE(out_.str().find("[box] c: t"), std::string::npos);
+  EXPECT_NE(Output().find("[box] c: t"), std::string::npos);
 }
 
 TEST(ConsoleTextTest, GbkConvertsBothWaysAndBadBytesShowAsQuestionMarks) {
   std::string gbk = "欢迎使用Bramo";
-  EXPECT_EQ(GbkToUtf8(gbk), "\xe6\xac\xa2\xe8\xbf\x8e\xe4\xbd\xbf\xe7\x94\xa8"
-                            "Bramo");
+  EXPECT_EQ(GbkToUtf8(gbk),
+            "\xe6\xac\xa2\xe8\xbf\x8e\xe4\xbd\xbf\xe7\x94\xa8"
+            "Bramo");
   EXPECT_EQ(Utf8ToGbk(GbkToUtf8(gbk)), gbk);
-  EXPECT_EQ(GbkToUtf8(std::string("a\xff" "b", 3)), "a?b");
+  EXPECT_EQ(GbkToUtf8(std::string("a\xff"
+                                  "b",
+                                  3)),
+            "a?b");
   EXPECT_EQ(GbkToUtf8(std::string("a\xb0", 2)), "a?");  // cut character
 }
 

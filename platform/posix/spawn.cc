@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,6 +10,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <system_error>
+#include <thread>
 
 #include "platform/common/command_line.h"
 #include "platform/common/native_path.h"
@@ -67,6 +70,31 @@ bool CommandAfterSlashC(const std::string& line, std::string* rest) {
   return true;
 }
 
+std::vector<char*> ArgumentVector(const std::vector<std::string>& words) {
+  std::vector<char*> args;
+  args.reserve(words.size() + 1);
+  for (const std::string& w : words)
+    args.push_back(const_cast<char*>(w.c_str()));
+  args.push_back(nullptr);
+  return args;
+}
+
+// A detached program is our child, but never waited for by the caller:
+// a thread of its own reaps it when it ends, so it never stays a zombie
+// (and the waits of PosixSystem and RunCommandCaptured for their own
+// children are left alone).
+void ReapWhenEnded(pid_t child) {
+  try {
+    std::thread([child] {
+      while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: the program runs all the same, and stays a
+    // zombie once ended rather than failing a start that succeeded.
+  }
+}
+
 }  // namespace
 
 std::string NativeProgramFolder() {
@@ -111,65 +139,33 @@ std::string ResolveProgram(const std::string& word,
 
 int SpawnDetached(const std::string& path,
                   const std::vector<std::string>& argv) {
-  // Everything the children need is made before fork: after it only
-  // async-signal-safe calls are allowed.
-  std::vector<char*> args;
-  args.reserve(argv.size() + 1);
-  for (const std::string& a : argv)
-    args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  int devnull = open("/dev/null", O_RDWR | O_CLOEXEC);
-  int report[2];
-  if (devnull < 0 || pipe2(report, O_CLOEXEC) != 0) {
-    int err = errno;
-    if (devnull >= 0) close(devnull);
-    return err;
-  }
+  // posix_spawn starts the program without copying the caller (glibc's
+  // clone with CLONE_VFORK), and it reports a failed exec itself.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDWR, 0);
+  posix_spawn_file_actions_adddup2(&actions, 0, 1);
+  posix_spawn_file_actions_adddup2(&actions, 0, 2);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
   sigset_t none;
   sigemptyset(&none);
-
-  pid_t child = fork();
-  if (child < 0) {
-    int err = errno;
-    close(devnull);
-    close(report[0]);
-    close(report[1]);
-    return err;
-  }
-  if (child == 0) {
-    // The middle process: a new session, then the real child, then gone,
-    // so the real child is adopted by init and never becomes our zombie.
-    setsid();
-    pid_t grandchild = fork();
-    if (grandchild != 0) _exit(grandchild < 0 ? 1 : 0);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    signal(SIGINT, SIG_DFL);
-    signal(SIGTERM, SIG_DFL);
-    signal(SIGPIPE, SIG_DFL);
-    signal(SIGCHLD, SIG_DFL);
-    dup2(devnull, 0);
-    dup2(devnull, 1);
-    dup2(devnull, 2);
-    execve(path.c_str(), args.data(), environ);
-    int err = errno;
-    ssize_t ignored = write(report[1], &err, sizeof err);
-    (void)ignored;
-    _exit(127);
-  }
-  close(devnull);
-  close(report[1]);
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  int err = 0;
-  ssize_t n;
-  do {
-    n = read(report[0], &err, sizeof err);
-  } while (n < 0 && errno == EINTR);
-  close(report[0]);
-  if (n == static_cast<ssize_t>(sizeof err)) return err;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return EAGAIN;
-  return 0;
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (int sig : {SIGINT, SIGTERM, SIGPIPE, SIGCHLD}) sigaddset(&defaults, sig);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID |
+                                            POSIX_SPAWN_SETSIGMASK |
+                                            POSIX_SPAWN_SETSIGDEF);
+  std::vector<char*> args = ArgumentVector(argv);
+  pid_t child = 0;
+  int err = posix_spawn(&child, path.c_str(), &actions, &attributes,
+                        args.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  if (err == 0) ReapWhenEnded(child);
+  return err;
 }
 
 unsigned PosixWinExec(const std::string& command_line,
@@ -205,17 +201,11 @@ int PosixSystem(const std::string& command, const std::string& own_folder) {
   std::string path = ResolveProgram(words[0], own_folder, &win_error);
   if (path.empty()) return 9009;
   words[0] = ToNativePath(words[0]);
-  std::vector<char*> args;
-  args.reserve(words.size() + 1);
-  for (const std::string& a : words)
-    args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  pid_t child = fork();
-  if (child < 0) return -1;
-  if (child == 0) {
-    execve(path.c_str(), args.data(), environ);
-    _exit(127);
-  }
+  std::vector<char*> args = ArgumentVector(words);
+  pid_t child = 0;
+  int err =
+      posix_spawn(&child, path.c_str(), nullptr, nullptr, args.data(), environ);
+  if (err != 0) return 127;  // as a shell reports a program it cannot run
   int status = 0;
   while (waitpid(child, &status, 0) < 0) {
     if (errno != EINTR) return -1;

@@ -22,7 +22,9 @@ std::string ResolveProgram(const std::string& word,
                            const std::string& own_folder, unsigned* win_error);
 
 // Starts `path` with `argv` detached: in a session of its own, standard
-// input and output on /dev/null, never waited for and never left a zombie.
+// input, output and error on /dev/null, the signal mask empty and the
+// stop signals at their defaults; the caller never waits for it, and a
+// thread of the layer reaps it when it ends, so it never stays a zombie.
 // Returns 0, or the errno of the failed start.
 int SpawnDetached(const std::string& path,
                   const std::vector<std::string>& argv);

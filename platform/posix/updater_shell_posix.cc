@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <iostream>
 
 #include "platform/common/native_path.h"
 #include "platform/posix/console_text.h"
@@ -61,8 +60,8 @@ bool MakePrivateFolder(const std::string& folder, bool narrow) {
         open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st;
-    bool ours = fstat(fd, &st) == 0 && st.st_uid == geteuid() &&
-                fchmod(fd, 0700) == 0;
+    bool ours =
+        fstat(fd, &st) == 0 && st.st_uid == geteuid() && fchmod(fd, 0700) == 0;
     close(fd);
     if (!ours) return false;
   }
@@ -92,7 +91,9 @@ int PosixEnv::ShowMessageBoxW(const std::string& text,
 bool PosixEnv::ShellOpenW(const std::string& address) {
   {
     std::lock_guard<std::mutex> lock(console_mu_);
-    std::cout << "[open] " << GbkToUtf8(address) << std::endl;
+    const std::string line = "[open] " + GbkToUtf8(address) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
   }
   unsigned error = 0;
   std::string opener =
