@@ -96,10 +96,18 @@ FakeEnv::CapturedRun Hangs() {
   return run;
 }
 
+// Router HTTP, router HTTPS, web-server HTTP, web-server HTTPS.
+struct Ports {
+  int routerHttp, routerHttps, http, https;
+};
+constexpr Ports kAuto{18080, 18443, 80, 443};
+constexpr Ports kLow{80, 443, 80, 443};
+constexpr Ports kOneHigh{18080, 443, 80, 443};
+
 struct Case {
   const char* name;
   std::string localIp;
-  int routerHttp, routerHttps, http, https;
+  Ports ports;
   std::vector<FakeEnv::CapturedRun> answers;  // of the runs, in order
   std::string expected;                       // the diagnosis file's text
   Trace runs;                                 // upnpc's arguments, in order
@@ -113,74 +121,35 @@ TEST(UnreachableCauseTest, EachHomeNetworkGetsItsCause) {
   const std::vector<Case> cases = {
       {"public LAN address",
        "198.51.100.7",
-       80,
-       443,
-       80,
-       443,
+       kLow,
        {},
        "public-lan 198.51.100.7\n",
        {}},
-      {"no router asked without a network",
-       "127.0.0.1",
-       18080,
-       18443,
-       80,
-       443,
-       {},
-       "",
-       {}},
-      {"upnpc cannot be started",
-       pc,
-       18080,
-       18443,
-       80,
-       443,
-       {NotStarted()},
-       "",
-       {"-s"}},
-      {"upnpc hangs", pc, 18080, 18443, 80, 443, {Hangs()}, "", {"-s"}},
-      {"UPnP off",
-       pc,
-       18080,
-       18443,
-       80,
-       443,
-       {Ran("", kNoGateway)},
-       "no-upnp\n",
-       {"-s"}},
+      {"no router asked without a network", "127.0.0.1", kAuto, {}, "", {}},
+      {"upnpc cannot be started", pc, kAuto, {NotStarted()}, "", {"-s"}},
+      {"upnpc hangs", pc, kAuto, {Hangs()}, "", {"-s"}},
+      {"UPnP off", pc, kAuto, {Ran("", kNoGateway)}, "no-upnp\n", {"-s"}},
       {"second NAT, address hidden",
        pc,
-       18080,
-       18443,
-       80,
-       443,
+       kAuto,
        {Ran(kNotConnected)},
        "double-nat ? 203.0.113.1\n",
        {"-s"}},
       {"second NAT, address given",
        pc,
-       18080,
-       18443,
-       80,
-       443,
+       kAuto,
        {Ran(WithWan("192.168.1.2"))},
        "double-nat 192.168.1.2 203.0.113.1\n",
        {"-s"}},
       {"carrier-grade NAT",
        pc,
-       18080,
-       18443,
-       80,
-       443,
+       kAuto,
        {Ran(WithWan("100.64.0.2"))},
        "cgnat 100.64.0.2 203.0.113.1\n",
        {"-s"}},
       {"ports below 1024 refused",
        pc,
-       80,
-       443,
-       80,
-       443,
+       kLow,
        {Ran(kHealthyStatus),
         Ran(List(" 0 TCP 18080->192.168.77.2:80    'libminiupnpc' '' 1\n")),
         Ran(Refusal("80, 80", 606, "Action not authorized")),
@@ -190,10 +159,7 @@ TEST(UnreachableCauseTest, EachHomeNetworkGetsItsCause) {
         "-a 192.168.77.2 443 443 tcp"}},
       {"every mapping refused, one listed",
        pc,
-       18080,
-       18443,
-       80,
-       443,
+       kAuto,
        {Ran(kHealthyStatus),
         Ran(List(" 0 TCP 18443->192.168.77.2:443   'libminiupnpc' '' 1\n")),
         Ran(Refusal("18080, 80", 606, "Action not authorized"))},
@@ -201,10 +167,7 @@ TEST(UnreachableCauseTest, EachHomeNetworkGetsItsCause) {
        {"-s", "-l", a18080}},
       {"the port taken by another PC",
        pc,
-       18080,
-       18443,
-       80,
-       443,
+       kAuto,
        {Ran(kHealthyStatus),
         Ran(List(" 0 TCP 18080->192.168.77.9:80    'libminiupnpc' '' 1\n"
                  " 1 TCP 18443->192.168.77.2:443   'libminiupnpc' '' 1\n")),
@@ -213,10 +176,7 @@ TEST(UnreachableCauseTest, EachHomeNetworkGetsItsCause) {
        {"-s", "-l", a18080}},
       {"mapped, yet the check fails",
        pc,
-       18080,
-       443,
-       80,
-       443,
+       kOneHigh,
        {Ran(kHealthyStatus),
         Ran(List(" 0 TCP 18080->192.168.77.2:80    'libminiupnpc' '' 1\n"
                  " 1 TCP   443->192.168.77.2:443   'libminiupnpc' '' 1\n"))},
@@ -224,19 +184,13 @@ TEST(UnreachableCauseTest, EachHomeNetworkGetsItsCause) {
        {"-s", "-l"}},
       {"healthy: a lost mapping made again",
        pc,
-       18080,
-       18443,
-       80,
-       443,
+       kAuto,
        {Ran(kHealthyStatus), Ran(List("")), Ran(kMapped), Ran(kMapped)},
        "",
        {"-s", "-l", a18080, a18443}},
       {"another installation answered",
        pc,
-       18080,
-       18443,
-       80,
-       443,
+       kAuto,
        {Ran(kHealthyStatus),
         Ran(List(" 0 TCP 18080->192.168.77.2:80    'libminiupnpc' '' 1\n"
                  " 1 TCP 18443->192.168.77.2:443   'libminiupnpc' '' 1\n"))},
@@ -251,10 +205,10 @@ TEST(UnreachableCauseTest, EachHomeNetworkGetsItsCause) {
     DiagnosisInput input;
     input.localIp = c.localIp;
     input.externalIp = "203.0.113.1";
-    input.routerHttpPort = c.routerHttp;
-    input.routerHttpsPort = c.routerHttps;
-    input.httpPort = c.http;
-    input.httpsPort = c.https;
+    input.routerHttpPort = c.ports.routerHttp;
+    input.routerHttpsPort = c.ports.routerHttps;
+    input.httpPort = c.ports.http;
+    input.httpsPort = c.ports.https;
     input.anotherAnswered = c.anotherAnswered;
     if (NeedsRouter(input)) input.router = AskRouter(env, input);
     EXPECT_EQ(FormatCauses(DiagnoseUnreachable(input)), c.expected);
