@@ -32,10 +32,24 @@ bool MakePipe(HANDLE* read_end, HANDLE* write_end) {
   return true;
 }
 
-// The child started with its standard output and error in two pipes;
-// the read ends for us.  0, or 2 / 3 as RunCommandCaptured.
-int StartCaptured(const std::string& command_line, PROCESS_INFORMATION* process,
-                  HANDLE* out_read, HANDLE* err_read, uint32_t* error) {
+// A child with its standard output and error in two pipes, and the read
+// ends for us.
+struct CapturedChild {
+  PROCESS_INFORMATION process = {};
+  HANDLE out_read = nullptr;
+  HANDLE err_read = nullptr;
+};
+
+// Starts the child (the outputs emptied first).  0, or 2 / 3 as
+// RunCommandCaptured.
+int StartCaptured(const std::string& command_line, std::string* output,
+                  std::string* errors, CapturedChild* child, uint32_t* error) {
+  StopPoint();
+  output->clear();
+  errors->clear();
+  PROCESS_INFORMATION* process = &child->process;
+  HANDLE* out_read = &child->out_read;
+  HANDLE* err_read = &child->err_read;
   HANDLE out_write = nullptr;
   HANDLE err_write = nullptr;
   if (!MakePipe(out_read, &out_write)) return 2;
@@ -97,15 +111,12 @@ constexpr DWORD kSliceMs = 50;
 int Win32Env::RunCommandCaptured(const std::string& command_line,
                                  std::string* output, std::string* errors,
                                  int* exit_code, uint32_t* error) {
-  StopPoint();
-  output->clear();
-  errors->clear();
-  PROCESS_INFORMATION process;
-  HANDLE out_read = nullptr;
-  HANDLE err_read = nullptr;
-  const int started =
-      StartCaptured(command_line, &process, &out_read, &err_read, error);
-  if (started != 0) return started;
+  CapturedChild child;
+  if (int started = StartCaptured(command_line, output, errors, &child, error))
+    return started;
+  PROCESS_INFORMATION& process = child.process;
+  HANDLE out_read = child.out_read;
+  HANDLE err_read = child.err_read;
   // Anonymous pipes cannot be waited on together, so standard error is
   // drained by a thread of its own while standard output is read here:
   // a child filling either pipe never blocks.
@@ -125,15 +136,12 @@ int Win32Env::RunCommandCapturedFor(const std::string& command_line,
                                     uint32_t limit_ms, std::string* output,
                                     std::string* errors, int* exit_code,
                                     uint32_t* error) {
-  StopPoint();
-  output->clear();
-  errors->clear();
-  PROCESS_INFORMATION process;
-  HANDLE out_read = nullptr;
-  HANDLE err_read = nullptr;
-  const int started =
-      StartCaptured(command_line, &process, &out_read, &err_read, error);
-  if (started != 0) return started;
+  CapturedChild child;
+  if (int started = StartCaptured(command_line, output, errors, &child, error))
+    return started;
+  PROCESS_INFORMATION& process = child.process;
+  HANDLE out_read = child.out_read;
+  HANDLE err_read = child.err_read;
   std::thread out_reader(ReadAll, out_read, output);
   std::thread err_reader(ReadAll, err_read, errors);
   HttpCancel* stop = CurrentThreadStop();
