@@ -107,7 +107,7 @@ ReadEnd AwaitExit(pid_t child, int64_t deadline_ms, int* status, bool* reaped) {
     }
     if (stop != nullptr && stop->cancelled()) return ReadEnd::kStopped;
     if (NowMs() >= deadline_ms) return ReadEnd::kTimeOut;
-    const struct timespec pause = {0, 5 * 1000 * 1000};
+    const struct timespec pause = {0, 5000000L};  // 5 ms
     nanosleep(&pause, nullptr);
   }
 }
