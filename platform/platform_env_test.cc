@@ -4,8 +4,8 @@
 // window are here.
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <unistd.h>
+#include <deque>
 
 #include <algorithm>
 #include <atomic>
@@ -207,6 +207,45 @@ TEST_F(PlatformProgramTest, ACapturedRunKeepsStandardErrorApart) {
   EXPECT_EQ(output, "answer");
   EXPECT_EQ(errors, "meter");
   EXPECT_EQ(exit_code, 3);
+}
+
+// A bounded run: a program that ends in time is taken as without a bound;
+// one that hangs is ended at its time, or at once when its thread is
+// stopped, with what it wrote kept.
+TEST_F(PlatformProgramTest, ABoundedRunEndsAProgramThatHangs) {
+  std::string output, errors;
+  int exit_code = -1;
+  uint32_t error = 0;
+  ASSERT_EQ(env_->RunCommandCapturedFor(Quoted(tool_) + " -streams", 10000,
+                                        &output, &errors, &exit_code, &error),
+            0);
+  EXPECT_EQ(output + errors, "answermeter");
+  EXPECT_EQ(exit_code, 3);
+
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(env_->RunCommandCapturedFor(Quoted(tool_) + " -hang", 1000, &output,
+                                        &errors, &exit_code, &error),
+            5);
+  EXPECT_EQ(output, "started");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+
+  HttpCancel stop;
+  bool stopped = false;
+  start = std::chrono::steady_clock::now();
+  std::thread worker([&] {
+    ThreadStopScope scope(&stop);
+    try {
+      env_->RunCommandCapturedFor(Quoted(tool_) + " -hang", 60000, &output,
+                                  &errors, &exit_code, &error);
+    } catch (const ThreadStopped&) {
+      stopped = true;
+    }
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  stop.Cancel();
+  worker.join();
+  EXPECT_TRUE(stopped);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST_F(PlatformProgramTest, CommandInterpreterReportsAnUnknownProgram) {

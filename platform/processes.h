@@ -68,6 +68,19 @@ class Processes {
                                  std::string* output, std::string* errors,
                                  int* exit_code, uint32_t* error) = 0;
 
+  // RunCommandCaptured for at most `limit_ms` milliseconds of real time,
+  // for a program that may hang (one that waits for a router's answer, say).
+  // The same results, and:
+  //   5  the time ran out: the program was ended, *output and *errors hold
+  //      what it had written until then.
+  // On a worker thread that carries a stop token (platform/thread_stop.h)
+  // a stop ends the program as well and throws ThreadStopped once it is
+  // gone, so a stopped thread leaves no program of its own behind.
+  virtual int RunCommandCapturedFor(const std::string& command_line,
+                                    uint32_t limit_ms, std::string* output,
+                                    std::string* errors, int* exit_code,
+                                    uint32_t* error) = 0;
+
   // ---- Console -------------------------------------------------------
 
   // Writes `text` to standard output as it is (GBK bytes) and flushes.

@@ -6,8 +6,18 @@
 //   marker_tool <file> [argument...]
 //   marker_tool -streams     writes "answer" to standard output, "meter"
 //                            to standard error, and ends with status 3
+//   marker_tool -hang        writes "started" to standard output and never
+//                            ends by itself
 #include <cstdio>
 #include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+void PauseSecond() { Sleep(1000); }
+#else
+#include <unistd.h>
+void PauseSecond() { sleep(1); }
+#endif
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -19,6 +29,11 @@ int main(int argc, char** argv) {
     std::fputs("answer", stdout);
     std::fputs("meter", stderr);
     return 3;
+  }
+  if (file == "-hang") {
+    std::fputs("started", stdout);
+    std::fflush(stdout);
+    for (;;) PauseSecond();
   }
   std::string temp = file + ".part";
   std::FILE* out = std::fopen(temp.c_str(), "wb");

@@ -18,8 +18,9 @@
 # tooltip (kept as running_tooltip.png); a port change through the real
 # port dialog moving the web server; exit ending Sablo.exe and everything
 # it started.  Then, with no user registered, the unregistered text and
-# no record; and with the lookup service stopped, the unreachable text
-# and a controller that goes on and exits as usual.
+# no record; and with the lookup service stopped, the unreachable text,
+# the diagnosis file naming the public LAN address, and a controller that
+# goes on and exits as usual.
 #   windows_whole_job_test.py <source dir> <build dir> <loader> <win32|win64>
 #                             <window_texts.exe> <menu_probe.dll> <work dir>
 import json
@@ -39,6 +40,7 @@ from wine_desktop import (Desktop, choose, control, dialog,  # noqa: E402
 SRC, BUILD, LOADER, ARCH, TEXTS, PROBE, WORK = sys.argv[1:8]
 INSIDE = len(sys.argv) > 8 and sys.argv[8] == "--inside"
 PUBLIC = "198.51.100.7"  # TEST-NET-2: public-looking, routed nowhere
+DIAGNOSIS = "website/pc2/database/diagnosis"
 NAMES = ("reg.bramo.example", "www.bramo.example", "ip1.lookup.example")
 USER = "张三"
 FOLDER = "个人云"  # Chinese users install into Chinese folders
@@ -280,6 +282,8 @@ def whole_job(desktop, services, folder):
           f"as Apache reads it ({root!r})")
     check(wait("rc.txt", lambda: read(folder, "website/pc2/database/rc.txt")
                == b"0", 30) is not None, "rc.txt holds 0: reachable")
+    check(read(folder, DIAGNOSIS) in (None, b""),
+          f"reachable: no diagnosis ({read(folder, DIAGNOSIS)!r})")
     address = f"{PUBLIC}:{PORTS[0]}\r\n".encode()
     check(read(folder, "ip") == address, f"the ip file holds {address!r} "
           f"({read(folder, 'ip')!r})")
@@ -351,6 +355,13 @@ def lookup_stopped(desktop, services, folder):
                        t.endswith("外网无法正常访问,请检查您的网络设置\n"), 60)
     check(tip is not None, "no lookup service answers: the tray shows the "
           "unreachable text without a public address")
+    # The machine holds a public address itself: the diagnosis names it,
+    # and asks no router.
+    cause = f"public-lan {PUBLIC}\r\n".encode()
+    check(wait("the diagnosis", lambda: read(folder, DIAGNOSIS) == cause, 30)
+          is not None and b"-s" not in (read(folder, "upnpc_calls.txt") or b""),
+          f"the diagnosis file holds {cause!r} ({read(folder, DIAGNOSIS)!r}), "
+          f"no router asked")
     time.sleep(5)
     check(sablo.proc.poll() is None, "and the controller goes on running")
     sablo.exit(desktop, "lookup stopped")

@@ -457,6 +457,42 @@ def check_state_shown(inst, base, web, router, reach):
           f"the home page shows ports {web}, {router}, address, reach {reach}")
 
 
+def check_diagnosis_shown(inst, base):
+    """The home page names each cause of the diagnosis file with its
+    advice, shows nothing of a line that is no cause, escapes what it
+    shows, and has no section for an empty or missing file."""
+    path = inst.path("website/pc2/database/diagnosis")
+    causes = {"no-upnp": "no-upnp", "double-nat": "double-nat ? 203.0.113.1",
+              "cgnat": "cgnat 100.64.0.2 203.0.113.1",
+              "refused": "refused 80 606", "no-loopback": "no-loopback 18080",
+              "public-lan": "public-lan 198.51.100.7"}
+    hostile = ["public-lan <b>1.2.3.4</b>", "refused 80 606 <script>",
+               "no-upnp \"><script>alert(1)</script>", "<script>x</script>"]
+    advice = {"no-upnp": "开启 UPnP", "double-nat": "桥接", "cgnat": "公网 IP",
+              "refused": "其他端口", "no-loopback": "外网的朋友",
+              "public-lan": "防火墙"}
+    for keyword, line in causes.items():
+        with open(path, "wb") as f:
+            f.write(("\r\n".join(hostile + [line]) + "\r\n").encode())
+        _, page = Browser().get(f"{base}/pc2/")
+        shown = re.findall(r'data-cause="([^"]*)"', page)
+        evidence = line.split()[1:]
+        check(shown == [keyword] and advice[keyword] in page and
+              all(word.replace("?", "路由器未提供") in page
+                  for word in evidence) and "<script" not in page and
+              "<b>" not in page,
+              f"the home page names {line!r} alone: {shown}")
+    for content in (b"", None):
+        if content is None:
+            os.remove(path)
+        else:
+            with open(path, "wb") as f:
+                f.write(content)
+        _, page = Browser().get(f"{base}/pc2/")
+        check('id="diagnosis"' not in page and 'id="user"' in page,
+              f"no diagnosis section for {'a missing' if content is None else 'an empty'} file")
+
+
 def two_free_ports():
     first = free_port()
     second = free_port()
@@ -510,6 +546,7 @@ def check_web_server(inst, stranger):
           f"ApplyNewPorts moved Apache from {ports} to {moved}")
     check(answers_as(base, name), "ReverseDetection.php on the new port")
     check_state_shown(inst, base, moved, moved, 1)
+    check_diagnosis_shown(inst, base)
 
     check(inst.driver("stop-service").returncode == 0 and not inst.apache()
           and not listening(moved[0]) and not listening(moved[1]),

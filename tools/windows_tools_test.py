@@ -162,6 +162,18 @@ try:
           f"upnpc.exe records its calls ({calls!r})")
     check(run_a[0] == 1 and b"No IGD UPnP Device found" in run_d[1],
           f"upnpc.exe answers that no router is found ({run_a!r})")
+    # The status and list commands answer what the test scripted.
+    status = (b"Found valid IGD : http://192.168.1.1:5000/ctl/IPConn\n"
+              b"ExternalIPAddress = 192.168.0.2\n")
+    with open(os.path.join(folder, "upnpc_s.txt"), "wb") as f:
+        f.write(status)
+    run_s = run(folder, "upnpc.exe", "-s")
+    run_l = run(folder, "upnpc.exe", "-l")
+    check(run_s == (0, status) and run_l[0] == 1 and
+          b"No IGD UPnP Device found" in run_l[1],
+          f"upnpc.exe answers -s from upnpc_s.txt, -l without one as no "
+          f"router ({run_s!r}, {run_l!r})")
+    os.remove(os.path.join(folder, "upnpc_s.txt"))
 
     # pulvo: one GET; a closed port fails within its time.
     code, _ = run(folder, "pulvo.exe", f"http://127.0.0.1:{other_port}/")

@@ -11,6 +11,8 @@ constexpr size_t kUserBytes = 128;
 // Far more than a name and the blanks around it; a larger current_user is
 // no file of the web application's.
 constexpr size_t kUserFileLimit = 64u << 10;
+// Far more than the few causes the controller writes.
+constexpr size_t kDiagnosisFileLimit = 4096;
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
@@ -50,6 +52,19 @@ int RefreshReachabilityFile(platform::Env& env, const std::string& folder,
   ReplaceUnlessSame(env, folder + "website\\pc2\\database\\rc.txt",
                     Decimal(result));
   return 0;
+}
+
+void WriteDiagnosisFile(platform::Env& env, const std::string& folder,
+                        const std::string& text) {
+  const std::string path = folder + "website\\pc2\\database\\diagnosis";
+  const std::string bytes = ToTextModeBytes(text);
+  const std::optional<std::string> now =
+      env.ReadWholeFile(path, kDiagnosisFileLimit);
+  // One that cannot be read (no regular file, too long) is replaced.
+  const bool same =
+      now ? *now == bytes : bytes.empty() && !env.FileExists(path);
+  if (same) return;
+  env.WriteWholeFile(path, bytes);
 }
 
 int ReadCurrentUser(platform::Env& env, const std::string& folder,

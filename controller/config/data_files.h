@@ -30,6 +30,13 @@ int WriteReachabilityFile(platform::Env& env, const std::string& folder,
 int RefreshReachabilityFile(platform::Env& env, const std::string& folder,
                             int result);
 
+// website\pc2\database\diagnosis: why the server cannot be reached, one
+// cause a line (controller/monitor/unreachable_cause.h), written in text
+// mode; empty when it can be.  Written only when it changes: a missing
+// file counts as empty, so a server that was never unreachable has none.
+void WriteDiagnosisFile(platform::Env& env, const std::string& folder,
+                        const std::string& text);
+
 // WriteAddressFile and WriteRouterSettings:
 // controller/config/router_settings.h.
 

@@ -2,6 +2,7 @@
 
 #include "controller/config/data_files.h"
 #include "controller/config/router_settings.h"
+#include "controller/monitor/router_probe.h"
 #include "controller/service/web_server_control.h"
 #include "controller/shell/brix7_dlg.h"
 #include "platform/thread_stop.h"
@@ -11,6 +12,8 @@ namespace {
 constexpr unsigned kNoUserPauseMs = 2000;
 constexpr unsigned kRecheckPauseMs = 2000;
 constexpr unsigned kReachablePauseMs = 60000;
+// The router is asked why the server cannot be reached at most this often.
+constexpr int64_t kDiagnosisIntervalSeconds = 60;
 
 void ShowRunning(Cbrix7Dlg& dlg, const std::string& user) {
   auto lock = dlg.LockState();
@@ -27,6 +30,43 @@ void WriteReachability(Cbrix7Dlg& dlg, int value) {
 void RefreshReachable(Cbrix7Dlg& dlg) {
   auto lock = dlg.LockState();
   RefreshReachabilityFile(dlg.env(), dlg.m_appDir, 0);
+}
+
+// A reachable server has no diagnosis; the file is only touched when it
+// holds one.
+void ClearDiagnosis(Cbrix7Dlg& dlg) {
+  auto lock = dlg.LockState();
+  WriteDiagnosisFile(dlg.env(), dlg.m_appDir, "");
+}
+
+// A clock set back makes it due at once.
+bool DiagnosisDue(const Cbrix7Dlg& dlg, int64_t now) {
+  return !dlg.m_lastDiagnosis || now < *dlg.m_lastDiagnosis ||
+         now - *dlg.m_lastDiagnosis >= kDiagnosisIntervalSeconds;
+}
+
+// After a pass that ends unreachable: what the router and the addresses
+// say about why, into the diagnosis file.  The router is asked outside the
+// state lock (its runs take seconds); the file is written under it.
+void DiagnoseAfterPass(Cbrix7Dlg& dlg, int result) {
+  platform::Env& env = dlg.env();
+  const int64_t now = env.Time();
+  if (!DiagnosisDue(dlg, now)) return;
+  dlg.m_lastDiagnosis = now;
+  const Cbrix7Dlg::Addresses at = dlg.SnapshotAddresses();
+  DiagnosisInput input;
+  input.localIp = at.localIp;
+  input.externalIp = at.externalIp;
+  input.httpPort = at.httpPort;
+  input.httpsPort = at.httpsPort;
+  input.routerHttpPort = at.routerHttpPort;
+  input.routerHttpsPort = at.routerHttpsPort;
+  input.anotherAnswered = result == 4;
+  if (NeedsRouter(input)) input.router = AskRouter(env, input);
+  platform::StopPoint();
+  const std::string text = FormatCauses(DiagnoseUnreachable(input));
+  auto lock = dlg.LockState();
+  WriteDiagnosisFile(env, dlg.m_appDir, text);
 }
 
 // The address file carries the router port: not written while a port
@@ -57,6 +97,7 @@ void RunMonitorPass(Cbrix7Dlg& dlg) {
     ShowRunning(dlg, user);
     SaveAddressFileAsChecked(dlg);
     RefreshReachable(dlg);
+    ClearDiagnosis(dlg);
     env.WinExec(RegisterCommandLine());
     env.WinExec(KeepAliveCommandLine());
     env.Sleep(kReachablePauseMs);
@@ -70,9 +111,12 @@ void RunMonitorPass(Cbrix7Dlg& dlg) {
   platform::StopPoint();
   if (r2 == 0) {
     ShowRunning(dlg, user);
+    ClearDiagnosis(dlg);
     env.WinExec(RegisterCommandLine());
     env.Sleep(kReachablePauseMs);
+    return;
   }
+  DiagnoseAfterPass(dlg, r2);
 }
 
 unsigned MonitorThreadProc(void* param) {

@@ -1,7 +1,8 @@
 // The monitor thread: while the service runs it checks from outside that
 // the web server answers as this installation, keeps the registration
 // service informed, and repairs the publication when it does not answer.
-// It reports only through the tray and the data files rc.txt and ip.
+// It reports only through the tray and the data files rc.txt, ip and
+// diagnosis.
 #ifndef BRAMO_CONTROLLER_MONITOR_MONITOR_THREAD_H_
 #define BRAMO_CONTROLLER_MONITOR_MONITOR_THREAD_H_
 
@@ -14,7 +15,10 @@ class Cbrix7Dlg;
 //   - it fails: rc.txt 1, the recheck (noAnswer unless another name
 //     answered), 2000 ms, a second check; on its success the running text
 //     and norvik.exe (no pulvo.exe), then 60000 ms; on its failure no
-//     pause.
+//     pause.  Then, at most once a minute, the diagnosis: the router is
+//     asked through upnpc.exe (runs of 10 s at most, router_probe.h) and
+//     the causes found go to website\pc2\database\diagnosis.  A pass that
+//     ends reachable empties that file when it holds anything.
 // While a port change runs, the steps that touch the ports (the ip file,
 // the recheck's changes) wait for it, and are left out when it ran since
 // the pass's reverse check.

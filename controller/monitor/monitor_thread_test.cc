@@ -35,6 +35,18 @@ const std::string kNorvik =
     "exec norvik.exe http://reg.bramo.example/regist/regist.php 0";
 const std::string kPulvo =
     "exec pulvo.exe http://reg.bramo.example/regist/regist.php";
+// The diagnosis's first question to the router (upnpc.exe cannot be
+// started unless a test scripts its answers).
+const std::string kAskRouter = "run upnpc.exe -s (at most 10000 ms)";
+const char kDiagnosis[] = "website/pc2/database/diagnosis";
+
+// upnpc's answer when no router answers UPnP.
+FakeEnv::CapturedRun NoGateway() {
+  FakeEnv::CapturedRun run;
+  run.errors = "No IGD UPnP Device found on the network !\n";
+  run.exit_code = 1;
+  return run;
+}
 
 // A registered installation ("bob") behind a router: LAN 192.168.1.20,
 // web server on 80/443, public 58.1.2.3, router ports 12345/13579.
@@ -138,7 +150,8 @@ TEST_F(MonitorPassTest, UnreachableTwiceStartsNothingAndDoesNotWait) {
                    "sablo.ini [ip] ip.external=58.1.2.3",
                    "sablo.ini [ip] ip.internal=192.168.1.20",
                    Write("website\\pc2\\database\\https_port"), Write("\\ip"),
-                   "sleep 2000", kGetReverse, Tray("warning", Unreachable())}));
+                   "sleep 2000", kGetReverse, Tray("warning", Unreachable()),
+                   kAskRouter}));
   EXPECT_EQ(dir.Read("website/pc2/database/rc.txt"), "1");
 }
 
@@ -166,10 +179,11 @@ TEST_F(MonitorPassTest, AnotherInstallationAnsweringMovesTheRouterPorts) {
              "exec upnpc.exe -d 12345 tcp", "exec upnpc.exe -d 13579 tcp"}));
   // The second check asks under the new port, and no pause follows it.
   const Trace trace = env.trace();
-  EXPECT_EQ(trace[trace.size() - 2],
+  EXPECT_EQ(trace[trace.size() - 3],
             "http get http://58.1.2.3:11111/pc2/ReverseDetection.php "
             "agent=DadoRE/1.0");
-  EXPECT_EQ(trace.back().rfind("tray modify warning", 0), 0u);
+  EXPECT_EQ(trace[trace.size() - 2].rfind("tray modify warning", 0), 0u);
+  EXPECT_EQ(trace.back(), kAskRouter);
 }
 
 TEST_F(MonitorPassTest, ReachableOnlyAtTheSecondCheckRegistersWithoutPulvo) {
@@ -185,6 +199,54 @@ TEST_F(MonitorPassTest, ReachableOnlyAtTheSecondCheckRegistersWithoutPulvo) {
                    Tray("running", Running()), kNorvik, "sleep 60000"}));
   EXPECT_TRUE(env.TraceStartingWith(kPulvo).empty());
   EXPECT_EQ(dir.Read("website/pc2/database/rc.txt"), "1");
+}
+
+// After the unreachable pass's own steps the router is asked why, and
+// what it says goes to the diagnosis file: at most once a minute, never
+// in a pass that ends reachable, which empties the file instead.
+TEST_F(MonitorPassTest, AnUnreachablePassEndsWithTheDiagnosis) {
+  env.captured_runs = {NoGateway()};
+  RunMonitorPass(dlg);
+  Trace trace = Effects();
+  ASSERT_GE(trace.size(), 4u);
+  EXPECT_EQ(Trace(trace.end() - 4, trace.end()),
+            (Trace{kGetReverse, Tray("warning", Unreachable()), kAskRouter,
+                   Write("website\\pc2\\database\\diagnosis")}));
+  EXPECT_EQ(dir.Read(kDiagnosis), "no-upnp\r\n");
+
+  // Within the minute: the pass's own steps only.
+  env.ClearTrace();
+  RunMonitorPass(dlg);
+  EXPECT_TRUE(env.TraceStartingWith("run ").empty());
+  EXPECT_EQ(env.trace().back(), Tray("warning", Unreachable()));
+
+  // A minute after the last diagnosis: asked again; the same answer
+  // leaves the file as it is.
+  env.Sleep(60000);
+  env.captured_runs = {NoGateway()};
+  env.ClearTrace();
+  RunMonitorPass(dlg);
+  EXPECT_EQ(env.TraceStartingWith("run "), (Trace{kAskRouter}));
+  EXPECT_EQ(env.trace().back(), kAskRouter);
+
+  // Reachable: nothing asked, the file emptied.
+  Answer(kReverseUrl, "bob");
+  env.ClearTrace();
+  RunMonitorPass(dlg);
+  EXPECT_TRUE(env.TraceStartingWith("run ").empty());
+  EXPECT_EQ(FileWrites(env.trace(), dlg.m_appDir),
+            (Trace{Write("\\ip"), Write("website\\pc2\\database\\rc.txt"),
+                   Write("website\\pc2\\database\\diagnosis")}));
+  EXPECT_EQ(dir.Read(kDiagnosis), "");
+}
+
+TEST_F(MonitorPassTest, ReachableAtTheSecondCheckAsksNothing) {
+  dir.Write(kDiagnosis, "no-upnp\r\n");
+  dlg.m_externalIp = "58.9.9.9";  // moved: only the second check answers
+  Answer(kReverseUrl, "bob");
+  RunMonitorPass(dlg);
+  EXPECT_TRUE(env.TraceStartingWith("run ").empty());
+  EXPECT_EQ(dir.Read(kDiagnosis), "");
 }
 
 // The monitor as a thread, stopped in the middle of a pass.
@@ -236,6 +298,13 @@ TEST_F(MonitorStopTest, DuringARecheck) {
   env.http_answers[kLookup].hangs = true;
   StopWhenTraced(kGetLookup);
   EXPECT_TRUE(env.TraceStartingWith("exec upnpc").empty());
+}
+
+TEST_F(MonitorStopTest, WhileTheRouterIsAsked) {
+  env.captured_runs.emplace_back();
+  env.captured_runs.back().hangs = true;  // upnpc.exe never ends
+  StopWhenTraced(kAskRouter);
+  EXPECT_FALSE(dir.Exists(kDiagnosis));
 }
 
 // The recheck asks for the LAN address, and the resolver never answers

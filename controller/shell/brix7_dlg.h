@@ -164,6 +164,9 @@ class Cbrix7Dlg : public framework::CDialog {
   // user-interface thread (StartMonitorThread, StopService); the dialog's
   // destruction stops a thread still running.
   framework::CWinThread* m_pMonitorThread = nullptr;
+  // When the monitor last asked the router why the server cannot be
+  // reached (Time(), seconds); only the monitor thread uses it.
+  std::optional<int64_t> m_lastDiagnosis;
 
   // Removes the tray icon (NIM_DELETE).
   void RemoveTrayIcon();

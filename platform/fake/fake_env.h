@@ -8,6 +8,7 @@
 //   exec <command line>
 //   system <command>
 //   run <command line>      (RunCommandCaptured)
+//   run <command line> (at most <limit> ms)   (RunCommandCapturedFor)
 //   print "<text>"
 //   relaunch <program>
 //   exit <code>
@@ -83,6 +84,9 @@ class FakeEnv : public Env {
     int exit_code = 0;
     uint32_t error = 0;
     std::string errors;  // what it wrote to standard error
+    // For RunCommandCapturedFor: a program that never ends by itself (its
+    // time runs out: status 5, with `output` and `errors` as written).
+    bool hangs = false;
   };
   std::deque<CapturedRun> captured_runs;
   // When set, the next whole-file or profile write stops after writing
@@ -176,6 +180,9 @@ class FakeEnv : public Env {
   int RunCommandCaptured(const std::string& command_line, std::string* output,
                          std::string* errors, int* exit_code,
                          uint32_t* error) override;
+  int RunCommandCapturedFor(const std::string& command_line, uint32_t limit_ms,
+                            std::string* output, std::string* errors,
+                            int* exit_code, uint32_t* error) override;
   void Print(const std::string& text) override;
   bool EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) override;
   std::optional<std::string> ProcessBaseName(uint32_t pid,
@@ -256,6 +263,11 @@ class FakeEnv : public Env {
   friend class FakeShellOpen;
 
  private:
+  // The next scripted captured run, and handing its answer out.
+  CapturedRun NextCapturedRun();
+  static int Answer(const CapturedRun& run, std::string* output,
+                    std::string* errors, int* exit_code, uint32_t* error);
+
   mutable std::mutex mu_;
   std::condition_variable trace_grew_;
   // Waits in a held line or the hanging resolver while `held` (asked

@@ -37,6 +37,9 @@ class PosixEnv : public Env {
   int RunCommandCaptured(const std::string& command_line, std::string* output,
                          std::string* errors, int* exit_code,
                          uint32_t* error) override;
+  int RunCommandCapturedFor(const std::string& command_line, uint32_t limit_ms,
+                            std::string* output, std::string* errors,
+                            int* exit_code, uint32_t* error) override;
   void Print(const std::string& text) override;
   bool EnumProcesses(size_t capacity, std::vector<uint32_t>* ids) override;
   std::optional<std::string> ProcessBaseName(uint32_t pid,

@@ -44,6 +44,9 @@ class Win32Env : public Env {
   int RunCommandCaptured(const std::string& command_line, std::string* output,
                          std::string* errors, int* exit_code,
                          uint32_t* error) override;
+  int RunCommandCapturedFor(const std::string& command_line, uint32_t limit_ms,
+                            std::string* output, std::string* errors,
+                            int* exit_code, uint32_t* error) override;
   void Print(const std::string& text) override;
 
   // ---- Process table (process_table_win32.cc) ----------------------------

@@ -7,6 +7,7 @@
 // bytes the controller and the registrar read from current_user.
 require __DIR__ . '/user_name.php';
 require __DIR__ . '/this_pc.php';
+require __DIR__ . '/diagnosis.php';
 
 // Only the PC itself registers: a visitor from anywhere else sees the
 // state, without the form, and a post of theirs changes nothing.
@@ -95,6 +96,7 @@ $user = current_user_name($database . '/current_user');
 <tr><th>ÍâÍø·ÃÎÊ</th><td id="reachability"><?= $reach ?></td></tr>
 <tr><th>×¢²áÓÃ»§</th><td id="user"><?= $user === '' ? 'ÉĞÎ´×¢²á' : shown($user) ?></td></tr>
 </table>
+<?= diagnosis_section($database . '/diagnosis') ?>
 <?php if ($message !== '') { ?>
 <p id="message" class="<?= $accepted ? 'ok' : 'refused' ?>"><?= h($message) ?></p>
 <?php } ?>
