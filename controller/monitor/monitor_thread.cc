@@ -47,11 +47,16 @@ bool DiagnosisDue(const Cbrix7Dlg& dlg, int64_t now) {
 
 // After a pass that ends unreachable: what the router and the addresses
 // say about why, into the diagnosis file.  The router is asked outside the
-// state lock (its runs take seconds); the file is written under it.
+// state lock (its runs take seconds); the file is written under it.  The
+// ports' claim is held throughout: the probe may ask the router for this
+// pass's mapping again, which after a port change would put back a
+// mapping of ports no longer in use, and nothing would remove it.
 void DiagnoseAfterPass(Cbrix7Dlg& dlg, int result) {
   platform::Env& env = dlg.env();
   const int64_t now = env.Time();
   if (!DiagnosisDue(dlg, now)) return;
+  const Cbrix7Dlg::PortsClaim claim = dlg.ClaimPortsAsChecked();
+  if (!claim.owns_lock()) return;
   dlg.m_lastDiagnosis = now;
   const Cbrix7Dlg::Addresses at = dlg.SnapshotAddresses();
   DiagnosisInput input;
