@@ -236,6 +236,35 @@ TEST_F(WebServerControlTest, APortChangeOwnsThePortsWhileTheMonitorRepairs) {
   EXPECT_EQ(env.tray_icons().at(128).rfind("Bramo", 0), 0u);
 }
 
+// The pass's second check, at the old ports, ended just before a port
+// change began: the diagnosis after it waits for the change and then asks
+// the router nothing, whose repeat mapping would put the old ports back.
+TEST_F(WebServerControlTest, ADiagnosisLeavesTheRouterToAPortChange) {
+  const std::string secondCheck =
+      "http get http://58.1.2.4:12345/pc2/ReverseDetection.php "
+      "agent=DadoRE/1.0";
+  const std::string askRouter = "run upnpc.exe -s (at most 10000 ms)";
+  dir.Write("website/pc2/database/current_user", "bob");
+  dlg.m_urls = {"http://a.lookup.test/"};
+  env.http_answers["http://a.lookup.test/"] = {platform::HttpResult::kOk, 200,
+                                               "58.1.2.4"};
+  env.held_lines = {secondCheck, kPv};
+  StartMonitorThread(&dlg);
+  ASSERT_TRUE(env.AwaitTrace(secondCheck));
+  std::thread change([&] { ApplyNewPorts(&dlg, 10090, 10443, 1); });
+  ASSERT_TRUE(env.AwaitTrace(kPv));
+  env.Release(secondCheck);
+  EXPECT_FALSE(env.AwaitTrace(askRouter, 1, 300));
+  env.Release(kPv);
+  change.join();
+  env.ReleaseHeld();
+  StopMonitorThread(&dlg);
+  for (const std::string& run : env.TraceStartingWith("run upnpc.exe -a")) {
+    EXPECT_EQ(run.find(" 12345 "), std::string::npos) << run;
+    EXPECT_EQ(run.find(" 13579 "), std::string::npos) << run;
+  }
+}
+
 // The check reached the server at the old port just before a port change
 // began: the reachable pass writes no ip file while the change runs, nor
 // after it, whose own ip file holds the new port.
