@@ -14,7 +14,7 @@ std::string InstallFolderOf(const std::string& tool_path) {
   // Plain strings and the platform's narrow calls, not std::filesystem:
   // on Windows that reads a narrow path as UTF-8, and a folder named in
   // the ANSI code page (a Chinese one) would never be found.
-  const std::string dir =
+  std::string dir =
       tool_path.substr(0, tool_path.find_last_of(kFolderSeparators) + 1);
   std::string at = dir;
   while (!at.empty()) {
