@@ -239,6 +239,7 @@ TEST_F(WebServerControlTest, APortChangeOwnsThePortsWhileTheMonitorRepairs) {
 // The pass's second check, at the old ports, ended just before a port
 // change began: the diagnosis after it waits for the change and then asks
 // the router nothing, whose repeat mapping would put the old ports back.
+// The next pass, checked at the new ports, asks it again.
 TEST_F(WebServerControlTest, ADiagnosisLeavesTheRouterToAPortChange) {
   const std::string secondCheck =
       "http get http://58.1.2.4:12345/pc2/ReverseDetection.php "
@@ -257,6 +258,8 @@ TEST_F(WebServerControlTest, ADiagnosisLeavesTheRouterToAPortChange) {
   EXPECT_FALSE(env.AwaitTrace(askRouter, 1, 300));
   env.Release(kPv);
   change.join();
+  // The monitor goes on: a pass checked at the new ports asks the router.
+  EXPECT_TRUE(env.AwaitTrace(askRouter));
   env.ReleaseHeld();
   StopMonitorThread(&dlg);
   for (const std::string& run : env.TraceStartingWith("run upnpc.exe -a")) {
