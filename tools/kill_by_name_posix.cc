@@ -6,19 +6,17 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "tools/kill_by_name.h"
 
 namespace tools {
-namespace fs = std::filesystem;
 namespace {
 
 std::string Link(const std::string& path) {
-  std::error_code ec;
-  fs::path target = fs::read_symlink(path, ec);
-  if (ec) return "";
-  std::string text = target.string();
+  char buf[4096];
+  ssize_t n = readlink(path.c_str(), buf, sizeof buf);
+  if (n <= 0 || static_cast<size_t>(n) == sizeof buf) return "";
+  std::string text(buf, static_cast<size_t>(n));
   const std::string deleted = " (deleted)";
   if (text.size() > deleted.size() &&
       text.compare(text.size() - deleted.size(), deleted.size(), deleted) ==

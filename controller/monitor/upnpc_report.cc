@@ -1,6 +1,5 @@
 #include "controller/monitor/upnpc_report.h"
 
-#include <sstream>
 
 namespace {
 
@@ -10,11 +9,14 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
+    start = end + 1;
   }
   return lines;
 }

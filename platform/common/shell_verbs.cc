@@ -2,17 +2,18 @@
 
 #include <strings.h>
 
-#include <filesystem>
-#include <system_error>
-
+#include "platform/common/folder_ops.h"
 #include "platform/common/native_path.h"
 
 namespace platform {
-namespace fs = std::filesystem;
 namespace {
 
 bool Same(const std::string& a, const char* b) {
   return strcasecmp(a.c_str(), b) == 0;
+}
+
+bool IsFolder(PathKind kind) {
+  return kind == PathKind::kFolder || kind == PathKind::kLinkToFolder;
 }
 
 int Delete(const std::vector<std::string>& args) {
@@ -21,19 +22,17 @@ int Delete(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {
     if (arg.size() == 2 && arg[0] == '/') continue;  // /Q, /F, /S ...
     any = true;
-    std::error_code ec;
-    fs::path target(ToNativePath(arg));
-    // NOLINTNEXTLINE(bugprone-branch-clone): two refusals, one status.
-    if (fs::is_symlink(target, ec) && fs::is_directory(target, ec)) {
+    const std::string target = ToNativePath(arg);
+    const PathKind kind = KindOfPath(target);
+    if (kind == PathKind::kLinkToFolder) {
       // A link to another folder: emptying "the log folder" through it
       // would delete files of somewhere else.
       status = 1;
-    } else if (fs::is_directory(target, ec)) {
-      for (const auto& entry : fs::directory_iterator(target, ec)) {
-        std::error_code ignored;
-        if (!entry.is_directory(ignored)) fs::remove(entry.path(), ignored);
+    } else if (kind == PathKind::kFolder) {
+      for (const std::string& entry : FolderEntries(target)) {
+        if (!IsFolder(KindOfPath(entry))) RemoveFileAt(entry);
       }
-    } else if (!fs::remove(target, ec)) {
+    } else if (kind == PathKind::kMissing || !RemoveFileAt(target)) {
       status = 1;  // "Could Not Find"
     }
   }
@@ -44,9 +43,8 @@ int MakeFolder(const std::vector<std::string>& args) {
   if (args.empty()) return 1;
   int status = 0;
   for (const std::string& arg : args) {
-    std::error_code ec;
-    fs::path folder(ToNativePath(arg));
-    if (fs::exists(folder, ec) || !fs::create_directories(folder, ec)) {
+    const std::string folder = ToNativePath(arg);
+    if (KindOfPath(folder) != PathKind::kMissing || !MakeFolderTree(folder)) {
       status = 1;
     }
   }
@@ -68,18 +66,17 @@ int RemoveFolder(const std::vector<std::string>& args) {
   if (folders.empty()) return 1;
   int status = 0;
   for (const std::string& arg : folders) {
-    std::error_code ec;
-    fs::path folder(ToNativePath(arg));
-    if (!fs::is_directory(folder, ec)) {
+    const std::string folder = ToNativePath(arg);
+    const PathKind kind = KindOfPath(folder);
+    if (!IsFolder(kind)) {
       status = 2;
       continue;
     }
-    if (subtree) {
-      fs::remove_all(folder, ec);
-    } else {
-      fs::remove(folder, ec);
-    }
-    if (ec) status = 1;
+    // A link to a folder goes as a link, whatever it leads to.
+    bool removed = kind == PathKind::kLinkToFolder ? RemoveFileAt(folder)
+                   : subtree                       ? RemoveTree(folder)
+                                                   : RemoveEmptyFolder(folder);
+    if (!removed) status = 1;
   }
   return status;
 }

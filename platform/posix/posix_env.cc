@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -11,9 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <thread>
 
+#include "platform/common/folder_ops.h"
 #include "platform/common/native_path.h"
 #include "platform/common/pause_scale.h"
 #include "platform/posix/console_box.h"
@@ -41,7 +42,12 @@ void WriteOut(const std::string& text) {
 
 }  // namespace
 
-PosixEnv::PosixEnv() { PrepareConsole(); }
+PosixEnv::PosixEnv() {
+  // One malloc arena for the few threads of these programs: each arena of
+  // its own would hold on to pages of its thread's passing allocations.
+  mallopt(M_ARENA_MAX, 1);
+  PrepareConsole();
+}
 PosixEnv::~PosixEnv() = default;
 
 std::string PosixEnv::ModulePath(size_t capacity) {
@@ -149,8 +155,7 @@ bool PosixEnv::SetAutostartValue(const std::string& name,
                                  const std::string& data) {
   std::string file = AutostartFile(name);
   if (file.empty()) return false;
-  std::error_code ec;
-  std::filesystem::create_directories(file.substr(0, file.rfind('/')), ec);
+  MakeFolderTree(file.substr(0, file.rfind('/')));
   // The value is a quoted Windows path; Exec= wants the Linux one, quoted
   // and escaped by the desktop entry format's rules.
   std::string program = data;
