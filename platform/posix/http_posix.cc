@@ -65,10 +65,29 @@ size_t OnHeader(char*, size_t size, size_t count, void* user) {
   return size * count;
 }
 
+// Each thread keeps its multi handle: a new one costs a socket pair (its
+// wake-up channel) and its set-up on every call.  It keeps no connection
+// and no name lookup between calls (NewEasy forbids both), so each call
+// still connects afresh.
+class ThreadMulti {
+ public:
+  ~ThreadMulti() {
+    if (multi_ != nullptr) curl_multi_cleanup(multi_);
+  }
+  CURLM* Get() {
+    if (multi_ == nullptr) multi_ = curl_multi_init();
+    return multi_;
+  }
+
+ private:
+  CURLM* multi_ = nullptr;
+};
+
 // Runs one transfer to its end.  Returns the libcurl result, or
 // CURLE_ABORTED_BY_CALLBACK when cancelled or idle for too long.
 CURLcode Run(CURL* easy, const HttpOptions& options) {
-  CURLM* multi = curl_multi_init();
+  thread_local ThreadMulti own;
+  CURLM* multi = own.Get();
   if (multi == nullptr) return CURLE_OUT_OF_MEMORY;
   curl_multi_add_handle(multi, easy);
   // ClearHook below waits for a wakeup under way, so the hook never
@@ -98,7 +117,6 @@ CURLcode Run(CURL* easy, const HttpOptions& options) {
   }
   if (options.cancel != nullptr) options.cancel->ClearHook();
   curl_multi_remove_handle(multi, easy);
-  curl_multi_cleanup(multi);
   return result;
 }
 
@@ -114,6 +132,9 @@ CURL* NewEasy(const std::string& url, const std::string& agent,
   curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
   curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  // Every call finds the server afresh, as it did with a handle of its own.
+  curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
+  curl_easy_setopt(easy, CURLOPT_DNS_CACHE_TIMEOUT, 0L);
   // A cancelled call must not wait for a name lookup that never answers:
   // libcurl would otherwise join its resolver thread (until the system's
   // resolver gives up, seconds later).  The thread is left to end by

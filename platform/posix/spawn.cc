@@ -98,11 +98,16 @@ void ReapWhenEnded(pid_t child) {
 }  // namespace
 
 std::string NativeProgramFolder() {
-  char buf[4096];
-  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return "./";
-  std::string path(buf, static_cast<size_t>(n));
-  return path.substr(0, path.rfind('/') + 1);
+  // Read once, as Windows keeps the path a program was started from: the
+  // monitor starts programs every minute and need not ask /proc each time.
+  static const std::string folder = [] {
+    char buf[4096];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return std::string("./");
+    std::string path(buf, static_cast<size_t>(n));
+    return path.substr(0, path.rfind('/') + 1);
+  }();
+  return folder;
 }
 
 std::string ResolveProgram(const std::string& word,

@@ -7,7 +7,7 @@
 
 namespace platform {
 
-// The folder of the running program, with a trailing slash.
+// The folder the running program was started from, with a trailing slash.
 std::string NativeProgramFolder();
 
 // Finds the program a Windows command line's first word names.  A word
