@@ -1,15 +1,20 @@
 #include "platform/posix/spawn.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <strings.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -80,10 +85,97 @@ std::vector<char*> ArgumentVector(const std::vector<std::string>& words) {
 }
 
 // A detached program is our child, but never waited for by the caller:
-// a thread of its own reaps it when it ends, so it never stays a zombie
-// (and the waits of PosixSystem and RunCommandCaptured for their own
-// children are left alone).
+// it is reaped when it ends, so it never stays a zombie (and the waits of
+// PosixSystem and RunCommandCaptured for their own children are left
+// alone).  One thread watches every such child through its pidfd; the
+// monitor starts two programs a minute, and a thread for each would cost
+// more than the start itself.
+class Reaper {
+ public:
+  // The one reaper, started with the first detached child; it runs until
+  // the process ends.  nullptr when its thread or descriptors cannot be
+  // had.
+  static Reaper* Get() {
+    static Reaper* reaper = Start();
+    return reaper;
+  }
+
+  // False when `child` cannot be watched (no pidfd).
+  bool Watch(pid_t child) {
+    int pidfd = static_cast<int>(syscall(SYS_pidfd_open, child, 0));
+    if (pidfd < 0) return false;
+    {
+      std::lock_guard<std::mutex> lock(mu_);
+      added_.push_back({child, pidfd});
+    }
+    uint64_t one = 1;
+    while (write(wake_fd_, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+    return true;
+  }
+
+ private:
+  struct Child {
+    pid_t pid;
+    int pidfd;
+  };
+
+  explicit Reaper(int wake_fd) : wake_fd_(wake_fd) {}
+
+  static Reaper* Start() {
+    int wake_fd = eventfd(0, EFD_CLOEXEC);
+    if (wake_fd < 0) return nullptr;
+    auto* reaper = new Reaper(wake_fd);
+    try {
+      std::thread([reaper] { reaper->Run(); }).detach();
+    } catch (const std::system_error&) {
+      close(wake_fd);
+      delete reaper;
+      return nullptr;
+    }
+    return reaper;
+  }
+
+  void Run() {
+    std::vector<Child> watched;
+    std::vector<pollfd> fds;
+    for (;;) {
+      fds.assign(1, pollfd{wake_fd_, POLLIN, 0});
+      for (const Child& child : watched) {
+        fds.push_back(pollfd{child.pidfd, POLLIN, 0});
+      }
+      if (poll(fds.data(), fds.size(), -1) < 0) continue;  // EINTR
+      if (fds[0].revents & POLLIN) {
+        uint64_t count = 0;
+        ssize_t ignored = read(wake_fd_, &count, sizeof count);
+        (void)ignored;
+        std::lock_guard<std::mutex> lock(mu_);
+        watched.insert(watched.end(), added_.begin(), added_.end());
+        added_.clear();
+      }
+      for (size_t i = 1; i < fds.size(); ++i) {
+        if (fds[i].revents == 0) continue;
+        Child& child = watched[i - 1];
+        while (waitpid(child.pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        close(child.pidfd);
+        child.pidfd = -1;
+      }
+      std::erase_if(watched, [](const Child& c) { return c.pidfd < 0; });
+    }
+  }
+
+  const int wake_fd_;
+  std::mutex mu_;
+  std::vector<Child> added_;
+};
+
+// Without a pidfd (kernels before 5.3), a thread of its own waits for it.
 void ReapWhenEnded(pid_t child) {
+  if (Reaper* reaper = Reaper::Get();
+      reaper != nullptr && reaper->Watch(child)) {
+    return;
+  }
   try {
     std::thread([child] {
       while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
