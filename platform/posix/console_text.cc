@@ -1,9 +1,12 @@
 #include "platform/posix/console_text.h"
 
 #include <iconv.h>
+#include <strings.h>
 
 #include <cerrno>
 #include <vector>
+
+#include "platform/posix/gbk_decode.h"
 
 namespace platform {
 namespace {
@@ -53,6 +56,9 @@ bool IsAscii(const std::string& text) {
 // otherwise that byte shows as '?'.
 std::optional<std::string> Convert(const char* to, const char* from,
                                    const std::string& in, bool exact) {
+  if (strcasecmp(to, "UTF-8") == 0 && strcasecmp(from, "GBK") == 0) {
+    return DecodeGbk(in, exact);
+  }
   thread_local Converters converters;
   iconv_t cd = converters.Get(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) {

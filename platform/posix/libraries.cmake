@@ -15,7 +15,10 @@ list(REMOVE_ITEM backend_sources
      ${posix_dir}/http_posix.cc ${posix_dir}/http_absent_posix.cc
      ${posix_dir}/installer_check_posix.cc
      ${posix_dir}/installer_check_absent_posix.cc)
+list(REMOVE_ITEM backend_sources ${posix_dir}/gbk_table_gen.cc)
+include(${posix_dir}/gbk_table.cmake)
 add_library(bramo_platform_objects OBJECT ${backend_sources})
+bramo_gbk_table(bramo_platform_objects)
 target_link_libraries(bramo_platform_objects PUBLIC bramo_platform_common
                       Threads::Threads)
 
