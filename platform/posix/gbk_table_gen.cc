@@ -67,9 +67,11 @@ int main(int argc, char** argv) {
   std::FILE* file = std::fopen(argv[1], "w");
   if (file == nullptr) {
     std::perror(argv[1]);
+    iconv_close(cd);
     return 1;
   }
   bool ok = Write(file, cd);
+  iconv_close(cd);
   ok = std::fclose(file) == 0 && ok;
   if (!ok) {
     std::fprintf(stderr, "gbk_table_gen: a character beyond U+FFFF, or %s "
