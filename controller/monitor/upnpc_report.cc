@@ -1,6 +1,5 @@
 #include "controller/monitor/upnpc_report.h"
 
-
 namespace {
 
 bool StartsWith(const std::string& text, const std::string& prefix) {

@@ -34,9 +34,7 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
   return entries;
 }
 
-bool RemoveFileAt(const std::string& path) {
-  return unlink(path.c_str()) == 0;
-}
+bool RemoveFileAt(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 bool RemoveEmptyFolder(const std::string& path) {
   return rmdir(path.c_str()) == 0;

@@ -24,16 +24,16 @@ int Delete(const std::vector<std::string>& args) {
     any = true;
     const std::string target = ToNativePath(arg);
     const PathKind kind = KindOfPath(target);
-    if (kind == PathKind::kLinkToFolder) {
-      // A link to another folder: emptying "the log folder" through it
-      // would delete files of somewhere else.
-      status = 1;
-    } else if (kind == PathKind::kFolder) {
+    if (kind == PathKind::kFolder) {
       for (const std::string& entry : FolderEntries(target)) {
         if (!IsFolder(KindOfPath(entry))) RemoveFileAt(entry);
       }
-    } else if (kind == PathKind::kMissing || !RemoveFileAt(target)) {
-      status = 1;  // "Could Not Find"
+    } else if (kind == PathKind::kLinkToFolder || kind == PathKind::kMissing ||
+               !RemoveFileAt(target)) {
+      // A link to another folder is left alone: emptying "the log folder"
+      // through it would delete files of somewhere else.  A missing target
+      // is cmd's "Could Not Find".
+      status = 1;
     }
   }
   return any ? status : 1;

@@ -26,8 +26,8 @@ uint32_t Decode(iconv_t cd, const char* bytes, size_t size) {
       left != 0 || sizeof out - room != 4) {
     return 0;
   }
-  return out[0] | out[1] << 8 | out[2] << 16 | static_cast<uint32_t>(out[3])
-                                                    << 24;
+  return out[0] | out[1] << 8 | out[2] << 16 |
+         static_cast<uint32_t>(out[3]) << 24;
 }
 
 bool Write(std::FILE* file, iconv_t cd) {
@@ -74,8 +74,10 @@ int main(int argc, char** argv) {
   iconv_close(cd);
   ok = std::fclose(file) == 0 && ok;
   if (!ok) {
-    std::fprintf(stderr, "gbk_table_gen: a character beyond U+FFFF, or %s "
-                 "could not be written\n", argv[1]);
+    std::fprintf(stderr,
+                 "gbk_table_gen: a character beyond U+FFFF, or %s "
+                 "could not be written\n",
+                 argv[1]);
     std::remove(argv[1]);
     return 1;
   }
