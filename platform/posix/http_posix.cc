@@ -13,6 +13,7 @@
 
 #include "platform/common/native_path.h"
 #include "platform/posix/linux_name.h"
+#include "platform/posix/plain_http_get.h"
 #include "platform/posix/posix_env.h"
 #include "platform/thread_stop.h"
 
@@ -168,14 +169,22 @@ HttpResult PosixEnv::HttpGet(const std::string& url, const std::string& agent,
   // Without a token of its own the call ends with its thread's stop.
   HttpOptions own = options;
   if (own.cancel == nullptr) own.cancel = CurrentThreadStop();
+  if (max_bytes == 0) return HttpResult::kOk;
+  {
+    std::string plain_body;
+    int plain_status = 0;
+    if (std::optional<HttpResult> result =
+            PlainHttpGet(url, agent, max_bytes, own.timeout_ms, own.cancel,
+                         &plain_body, &plain_status)) {
+      *body = std::move(plain_body);
+      if (options.status != nullptr) *options.status = plain_status;
+      return *result;
+    }
+  }
   Transfer t;
   t.max_bytes = max_bytes;
   CURL* easy = NewEasy(url, agent, own, &t);
   if (easy == nullptr) return HttpResult::kSessionFailed;
-  if (max_bytes == 0) {
-    curl_easy_cleanup(easy);
-    return HttpResult::kOk;
-  }
   CURLcode code = Run(easy, own);
   long status = 0;
   curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);

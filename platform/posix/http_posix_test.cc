@@ -102,6 +102,59 @@ TEST(HttpGetTest, BodiesAreCutToTheLimitWhateverTheStatusWhichIsTold) {
   EXPECT_EQ(status, 500);
 }
 
+// However the answer frames its body, the caller gets the same bytes; an
+// answer that breaks off is a failed read, a redirect is followed.
+TEST(HttpGetTest, EveryFramingOfTheBodyGivesTheSameText) {
+  TinyServer target(Response("200 OK", "moved here"));
+  struct Case {
+    const char* name;
+    std::string reply;
+    HttpResult result;
+    std::string body;
+    int status;
+  } cases[] = {
+      {"counted", Response("200 OK", "hello world"), HttpResult::kOk,
+       "hello world", 200},
+      {"counted, more sent",
+       "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello world",
+       HttpResult::kOk, "hello", 200},
+      {"chunked",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+       "5\r\nhello\r\n6;x=1\r\n world\r\n0\r\n\r\n",
+       HttpResult::kOk, "hello world", 200},
+      {"to the end", "HTTP/1.0 200 OK\r\n\r\nhello world", HttpResult::kOk,
+       "hello world", 200},
+      {"bare line ends", "HTTP/1.1 404 Not Found\nContent-Length: 2\n\nno",
+       HttpResult::kOk, "no", 404},
+      {"counted, cut short",
+       "HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\nhello",
+       HttpResult::kReadFailed, "", 200},
+      {"chunked, cut short",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+       "5\r\nhello\r\n",
+       HttpResult::kReadFailed, "", 200},
+      {"redirected",
+       "HTTP/1.1 302 Found\r\nLocation: " + target.url("/there") +
+           "\r\nContent-Length: 0\r\n\r\n",
+       HttpResult::kOk, "moved here", 200},
+      {"not HTTP", "hello world\r\n\r\n", HttpResult::kUrlFailed, "", 0},
+  };
+  PosixEnv env;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TinyServer server(c.reply);
+    std::string body = "old";
+    int status = -1;
+    HttpOptions options;
+    options.status = &status;
+    EXPECT_EQ(env.HttpGet(server.url("/page?x=1"), "DadoRE/1.0", 1023, &body,
+                          options),
+              c.result);
+    EXPECT_EQ(body, c.body);
+    EXPECT_EQ(status, c.status);
+  }
+}
+
 TEST(HttpGetTest, ARefusedPortIsAnUrlFailure) {
   const int port = testing_support::RefusingLoopbackPort();
   PosixEnv env;
