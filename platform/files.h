@@ -60,6 +60,16 @@ class Files {
   virtual bool WriteWholeFile(const std::string& path,
                               const std::string& bytes) = 0;
 
+  // Writes `bytes` into the file at `path` in place, created or emptied
+  // first: for a file another program reads at once and that is deleted
+  // right after, where nothing is lost if the machine stops midway.  False
+  // when `path` is a link or anything but a regular file.  By default the
+  // replace above, which is just as good, only slower.
+  virtual bool WriteShortLivedFile(const std::string& path,
+                                   const std::string& bytes) {
+    return WriteWholeFile(path, bytes);
+  }
+
   virtual bool FileExists(const std::string& path) = 0;
 
   // ---- Texts for the web server's files ------------------------------

@@ -161,7 +161,7 @@ int RunNorvik(platform::Env* env, const std::vector<std::string>& args) {
     return kIncomplete;
   }
   // Text mode: the line end is stored as CR LF.
-  if (!env->WriteWholeFile(request_file, body + "\r\n")) {
+  if (!env->WriteShortLivedFile(request_file, body + "\r\n")) {
     env->Print("can't open file!3\n");
     return kIncomplete;
   }

@@ -35,6 +35,19 @@ TEST(HostileFileTest, OnlyRegularFilesAreReadAndNothingBlocks) {
               c.readable ? "v" : "none")
         << c.name;
   }
+  // A short-lived file is written in place only where a regular file is
+  // or none: never through a link, never blocking on a pipe.
+  for (const Case& c : cases) {
+    std::string file = dir.windows_path() + c.name;
+    bool writable = c.readable || std::string(c.name) == "missing";
+    EXPECT_EQ(env.WriteShortLivedFile(file, std::string("to ") + c.name),
+              writable)
+        << c.name;
+    if (writable) {
+      EXPECT_EQ(dir.Read(c.name), std::string("to ") + c.name);
+    }
+  }
+  EXPECT_EQ(dir.Read("regular"), "to regular");  // not "to link"
   // A write never replaces what could not be read.
   EXPECT_FALSE(
       env.WriteProfileText("s", "k", "w", dir.windows_path() + "fifo"));

@@ -57,6 +57,8 @@ class PosixEnv : public Env {
                                            size_t max_bytes) override;
   bool WriteWholeFile(const std::string& path,
                       const std::string& bytes) override;
+  bool WriteShortLivedFile(const std::string& path,
+                           const std::string& bytes) override;
   bool FileExists(const std::string& path) override;
   std::optional<std::string> AnsiToUtf8(const std::string& text) override;
   int FindPortOwner(int port, uint32_t* pid) override;
