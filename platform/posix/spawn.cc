@@ -5,7 +5,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <strings.h>
-#include <sys/eventfd.h>
+#include <sys/epoll.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
-#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -87,9 +86,11 @@ std::vector<char*> ArgumentVector(const std::vector<std::string>& words) {
 // A detached program is our child, but never waited for by the caller:
 // it is reaped when it ends, so it never stays a zombie (and the waits of
 // PosixSystem and RunCommandCaptured for their own children are left
-// alone).  One thread watches every such child through its pidfd; the
-// monitor starts two programs a minute, and a thread for each would cost
-// more than the start itself.
+// alone).  One thread watches every such child through its pidfd in an
+// epoll set, which the starting thread adds to itself: the reaper wakes
+// only when a child ends.  The monitor starts two programs a minute, and
+// a thread for each, or a wake-up for each start, would cost more than
+// the start itself.
 class Reaper {
  public:
   // The one reaper, started with the first detached child; it runs until
@@ -104,32 +105,28 @@ class Reaper {
   bool Watch(pid_t child) {
     int pidfd = static_cast<int>(syscall(SYS_pidfd_open, child, 0));
     if (pidfd < 0) return false;
-    {
-      std::lock_guard<std::mutex> lock(mu_);
-      added_.push_back({child, pidfd});
-    }
-    uint64_t one = 1;
-    while (write(wake_fd_, &one, sizeof one) < 0 && errno == EINTR) {
+    epoll_event event = {};
+    event.events = EPOLLIN;
+    event.data.u64 =
+        (static_cast<uint64_t>(child) << 32) | static_cast<uint32_t>(pidfd);
+    if (epoll_ctl(epoll_fd_, EPOLL_CTL_ADD, pidfd, &event) != 0) {
+      close(pidfd);
+      return false;
     }
     return true;
   }
 
  private:
-  struct Child {
-    pid_t pid;
-    int pidfd;
-  };
-
-  explicit Reaper(int wake_fd) : wake_fd_(wake_fd) {}
+  explicit Reaper(int epoll_fd) : epoll_fd_(epoll_fd) {}
 
   static Reaper* Start() {
-    int wake_fd = eventfd(0, EFD_CLOEXEC);
-    if (wake_fd < 0) return nullptr;
-    auto* reaper = new Reaper(wake_fd);
+    int epoll_fd = epoll_create1(EPOLL_CLOEXEC);
+    if (epoll_fd < 0) return nullptr;
+    auto* reaper = new Reaper(epoll_fd);
     try {
       std::thread([reaper] { reaper->Run(); }).detach();
     } catch (const std::system_error&) {
-      close(wake_fd);
+      close(epoll_fd);
       delete reaper;
       return nullptr;
     }
@@ -137,37 +134,20 @@ class Reaper {
   }
 
   void Run() {
-    std::vector<Child> watched;
-    std::vector<pollfd> fds;
+    epoll_event ended[8];
     for (;;) {
-      fds.assign(1, pollfd{wake_fd_, POLLIN, 0});
-      for (const Child& child : watched) {
-        fds.push_back(pollfd{child.pidfd, POLLIN, 0});
-      }
-      if (poll(fds.data(), fds.size(), -1) < 0) continue;  // EINTR
-      if (fds[0].revents & POLLIN) {
-        uint64_t count = 0;
-        ssize_t ignored = read(wake_fd_, &count, sizeof count);
-        (void)ignored;
-        std::lock_guard<std::mutex> lock(mu_);
-        watched.insert(watched.end(), added_.begin(), added_.end());
-        added_.clear();
-      }
-      for (size_t i = 1; i < fds.size(); ++i) {
-        if (fds[i].revents == 0) continue;
-        Child& child = watched[i - 1];
-        while (waitpid(child.pid, nullptr, 0) < 0 && errno == EINTR) {
+      int n = epoll_wait(epoll_fd_, ended, 8, -1);
+      for (int i = 0; i < n; ++i) {
+        const auto child = static_cast<pid_t>(ended[i].data.u64 >> 32);
+        const auto pidfd = static_cast<int>(ended[i].data.u64 & 0xffffffffu);
+        while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
         }
-        close(child.pidfd);
-        child.pidfd = -1;
+        close(pidfd);  // which leaves the set with it
       }
-      std::erase_if(watched, [](const Child& c) { return c.pidfd < 0; });
     }
   }
 
-  const int wake_fd_;
-  std::mutex mu_;
-  std::vector<Child> added_;
+  const int epoll_fd_;
 };
 
 // Without a pidfd (kernels before 5.3), a thread of its own waits for it.
