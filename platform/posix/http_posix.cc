@@ -2,7 +2,8 @@
 // defaults: redirects followed, bodies decoded, the proxy from the
 // environment, a connect and a receive time-out of about a minute.  The
 // transfer runs on the multi interface so that a cancel from another
-// thread ends it within a poll interval.
+// thread ends it within a poll interval.  A GET that needs none of that
+// (plain_http_get.h) is made without libcurl.
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,7 +1,6 @@
 #include "platform/posix/plain_http_get.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -88,7 +87,9 @@ int64_t NowMs() {
 // A socket the call owns, closed with it.
 class Socket {
  public:
-  Socket() : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP)) {}
+  Socket()
+      : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK,
+                   IPPROTO_TCP)) {}
   ~Socket() {
     if (fd_ >= 0) close(fd_);
   }
@@ -119,7 +120,7 @@ Wait WaitFor(int fd, short events, int64_t deadline, HttpCancel* cancel) {
 bool Connect(const Socket& s, const Target& t, int64_t deadline,
              HttpCancel* cancel) {
   int fd = s.fd();
-  if (fd < 0 || fcntl(fd, F_SETFL, O_NONBLOCK) != 0) return false;
+  if (fd < 0) return false;
   if (connect(fd, reinterpret_cast<const sockaddr*>(&t.address),
               sizeof t.address) == 0) {
     return true;
