@@ -36,7 +36,9 @@ bool StartsWithNoCase(const std::string& text, const char* prefix) {
 std::optional<Target> ParseUrl(const std::string& url) {
   if (!StartsWithNoCase(url, "http://")) return std::nullopt;
   std::string rest = url.substr(7);
-  rest = rest.substr(0, rest.find('#'));  // the fragment is not sent
+  if (size_t hash = rest.find('#'); hash != std::string::npos) {
+    rest.resize(hash);  // the fragment is not sent
+  }
   for (unsigned char c : rest) {
     if (c <= ' ' || c >= 0x7f) return std::nullopt;
   }
@@ -182,7 +184,8 @@ std::optional<Head> ParseHead(const std::string& text) {
           !std::isdigit(static_cast<unsigned char>(line[11]))) {
         return std::nullopt;
       }
-      head.status = std::atoi(line.substr(9, 3).c_str());
+      head.status =
+          static_cast<int>(std::strtol(line.substr(9, 3).c_str(), nullptr, 10));
       if (head.status < 200 || head.status / 100 == 3) return std::nullopt;
       continue;
     }
