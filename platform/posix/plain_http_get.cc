@@ -103,19 +103,17 @@ class Socket {
   int fd_;
 };
 
-enum class Wait { kReady, kTimedOut, kCancelled };
-
 // Waits for `events` on `fd` until `deadline`, in short slices so that a
-// cancel from another thread is seen.
-Wait WaitFor(int fd, short events, int64_t deadline, HttpCancel* cancel) {
+// cancel from another thread is seen.  False when time ran out or the call
+// was cancelled; true also on a poll error, which the next call reports.
+bool WaitFor(int fd, short events, int64_t deadline, HttpCancel* cancel) {
   for (;;) {
-    if (cancel != nullptr && cancel->cancelled()) return Wait::kCancelled;
+    if (cancel != nullptr && cancel->cancelled()) return false;
     int64_t left = deadline - NowMs();
-    if (left <= 0) return Wait::kTimedOut;
+    if (left <= 0) return false;
     pollfd p = {fd, events, 0};
     int n = poll(&p, 1, static_cast<int>(left < kPollMs ? left : kPollMs));
-    if (n > 0) return Wait::kReady;
-    if (n < 0 && errno != EINTR) return Wait::kReady;  // the call says why
+    if (n > 0 || (n < 0 && errno != EINTR)) return true;
   }
 }
 
@@ -128,7 +126,7 @@ bool Connect(const Socket& s, const Target& t, int64_t deadline,
     return true;
   }
   if (errno != EINPROGRESS) return false;
-  if (WaitFor(fd, POLLOUT, deadline, cancel) != Wait::kReady) return false;
+  if (!WaitFor(fd, POLLOUT, deadline, cancel)) return false;
   int error = 0;
   socklen_t len = sizeof error;
   return getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) == 0 && error == 0;
@@ -143,7 +141,7 @@ bool SendAll(int fd, const std::string& bytes, int64_t deadline,
     if (n > 0) {
       done += static_cast<size_t>(n);
     } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-      if (WaitFor(fd, POLLOUT, deadline, cancel) != Wait::kReady) return false;
+      if (!WaitFor(fd, POLLOUT, deadline, cancel)) return false;
     } else {
       return false;
     }
@@ -333,25 +331,23 @@ std::optional<HttpResult> PlainHttpGet(const std::string& url,
   std::string head_text;
   std::optional<BodyReader> reader;
   bool line_seen = false;  // libcurl has handed over a header line
+  auto failed = [&] {
+    body->clear();
+    return line_seen ? HttpResult::kReadFailed : HttpResult::kUrlFailed;
+  };
   char buf[4096];
   for (;;) {
     int64_t deadline = NowMs() + timeout;
-    Wait w =
+    bool ready =
         WaitFor(s.fd(), POLLIN, deadline < whole ? deadline : whole, cancel);
-    ssize_t n = w == Wait::kReady ? recv(s.fd(), buf, sizeof buf, 0) : -1;
-    if (n < 0 && w == Wait::kReady && (errno == EAGAIN || errno == EINTR)) {
-      continue;
-    }
+    ssize_t n = ready ? recv(s.fd(), buf, sizeof buf, 0) : -1;
+    if (n < 0 && ready && (errno == EAGAIN || errno == EINTR)) continue;
     if (n <= 0) {
       if (n == 0 && reader && reader->WholeAtEnd()) return HttpResult::kOk;
-      body->clear();
-      return line_seen ? HttpResult::kReadFailed : HttpResult::kUrlFailed;
+      return failed();
     }
     if (reader) {
-      if (!reader->Add(buf, static_cast<size_t>(n))) {
-        body->clear();
-        return HttpResult::kReadFailed;
-      }
+      if (!reader->Add(buf, static_cast<size_t>(n))) return failed();
     } else {
       head_text.append(buf, static_cast<size_t>(n));
       line_seen = head_text.find('\n') != std::string::npos;
@@ -370,10 +366,7 @@ std::optional<HttpResult> PlainHttpGet(const std::string& url,
       *status = head->status;
       reader.emplace(*head, max_bytes, body);
       std::string rest = head_text.substr(end + skip);
-      if (!reader->Add(rest.data(), rest.size())) {
-        body->clear();
-        return HttpResult::kReadFailed;
-      }
+      if (!reader->Add(rest.data(), rest.size())) return failed();
     }
     if (reader && reader->done()) return HttpResult::kOk;
   }
